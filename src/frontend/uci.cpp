@@ -1,0 +1,110 @@
+// Start-up and the command loop.
+#include "frontend/uci.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "eval/eval.h"
+#include "movegen/movegen.h"
+#include "platform/platform.h"
+#include "search/search.h"
+
+namespace {
+
+constexpr int LINE_SIZE = 4096;  // a longer line is read in pieces of LINE_SIZE - 1 characters
+
+// Reads one line, newline included, or its next piece of at most size - 1 characters.
+// Returns false when the input has ended before a single character.
+bool read_line(char* line, int size)
+{
+    int n = 0;
+    while (n < size - 1) {
+        const int c = read_input_byte();
+        if (c < 0)
+            break;
+        line[n++] = char(c);
+        if (c == '\n')
+            break;
+    }
+    line[n] = '\0';
+    return n > 0;
+}
+
+bool begins_with(const char* line, const char* word)
+{
+    return std::strncmp(line, word, std::strlen(word)) == 0;
+}
+
+void uci_command()
+{
+    std::printf("id name Korvane %s\nid author Merevik Tavo\n"
+                "option name Hash type spin default 32 min 32 max 2048\nuciok\n",
+                ENGINE_VERSION);
+}
+
+} // namespace
+
+void start_engine()
+{
+    init_piece_tables();
+    init_material();
+    allocate_table(DEFAULT_TABLE_ENTRIES);
+    load_fen(START_FEN);
+}
+
+void stop_engine()
+{
+    release_table();
+}
+
+void ucinewgame_command()
+{
+    clear_game();
+    limits.nodes = 0;
+    search_state.best_move = 0;
+    clear_table();
+}
+
+bool execute_command(char* line)
+{
+    // The order matters: "ucinewgame" before "uci", and any line beginning "go" is "go".
+    if (begins_with(line, "go"))
+        go_command(line);
+    else if (begins_with(line, "position"))
+        position_command(line);
+    else if (begins_with(line, "stop"))
+        limits.stop = 1;
+    else if (begins_with(line, "ucinewgame"))
+        ucinewgame_command();
+    else if (begins_with(line, "uci"))
+        uci_command();
+    else if (begins_with(line, "setoption name"))
+        setoption_command(line);
+    else if (begins_with(line, "isready"))
+        std::printf("readyok\n");
+    else if (begins_with(line, "ponderhit"))
+        ;
+    else if (begins_with(line, "perft"))
+        perft_command(line);
+    else if (begins_with(line, "test")) {
+        load_fen(TEST_FEN);
+        print_board();
+    } else if (begins_with(line, "print"))
+        print_board();
+    else if (begins_with(line, "quit"))
+        return false;
+    return true;
+}
+
+void command_loop()
+{
+    std::printf("Korvane %s by Merevik Tavo\n", ENGINE_VERSION);
+    char line[LINE_SIZE];
+    while (read_line(line, LINE_SIZE)) {
+        if (!execute_command(line)) {
+            stop_engine();
+            std::exit(0);
+        }
+    }
+}

@@ -1,0 +1,33 @@
+// The engine's only window on the operating system: the millisecond clock, standard input
+// read byte by byte with a non-blocking poll, and large zero-filled memory blocks.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// Makes standard output unbuffered (every reply leaves at once, no flush is ever needed) and
+// keeps a closed output pipe from killing the process.
+void init_console();
+
+// Milliseconds since the process started, wrapping modulo 2^32. Counting from the start keeps
+// the clock near zero, so the search's unsigned deadline comparisons meet no wrap unless a
+// single session runs for 49 days.
+uint32_t tick_count();
+
+// Standard input has no user-space buffer: every byte not yet returned here is still in the
+// operating system, where input_waiting() looks. A carriage return directly before a newline
+// is dropped, so "\r\n" reads exactly as "\n".
+// Returns the next byte (0..255), or -1 once the input has ended or failed.
+int read_input_byte();
+
+// Non-zero when a byte (or the end of input) can be read without blocking.
+uint32_t input_waiting();
+
+// A zero-filled block taken lazily from the system (pages are zero until first written, so a
+// large table costs nothing until used). Returns nullptr when the system refuses or the block
+// is larger than allocation_limit_bytes.
+void* allocate_zeroed(size_t bytes);
+void release_memory(void* block, size_t bytes);
+
+// The largest block allocate_zeroed will hand out. Tests lower it to act out a machine that
+// cannot give the memory asked for.
+extern size_t allocation_limit_bytes;

@@ -1,0 +1,143 @@
+// Reading a position from FEN text, and the board print of "print" and "test".
+#include "position/position.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// A half-move clock beyond this is as drawn as any other; the cap keeps the counter, which
+// every quiet move raises, far from overflow.
+constexpr int32_t FIFTY_CAP = 1000000000;
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The square a pawn passed over may be captured onto only if it is empty and that pawn stands
+// right in front of it. Anything else would let an en-passant capture remove the wrong piece,
+// so such a square is taken as none.
+Square checked_ep_square(char file_letter, char rank_digit)
+{
+    int file = file_letter - 'a', rank = rank_digit - '1';
+    if (file < 0 || file > 7 || rank < 0 || rank > 7)
+        return 0;
+    Square sq = square_of(file, rank);
+    if (position.board[sq] != EMPTY)
+        return 0;
+    if (position.turn == 0 && rank == 5 && position.board[sq - 8] == BLACK_PAWN)
+        return sq;
+    if (position.turn == 1 && rank == 2 && position.board[sq + 8] == WHITE_PAWN)
+        return sq;
+    return 0;
+}
+
+// Reads the six fields in order. Every step first makes sure its text has not ended: a FEN
+// cut short leaves the fields it did not reach as the reset left them (empty squares, no
+// castling, no en passant, clock 0) and the side to move as it was.
+void read_fields(const char* c)
+{
+    Position& p = position;
+    for (int rank = 7; rank >= 0; --rank) {
+        int file = 0;
+        while (file < 8) {
+            if (*c == '\0')
+                return;
+            char ch = *c++;
+            if (ch >= '1' && ch <= '8') {
+                file += ch - '0';  // a run past the h-file is cut at the rank's end
+                continue;
+            }
+            Square sq = square_of(file, rank);
+            Piece piece = piece_of_char(static_cast<unsigned char>(ch));
+            p.board[sq] = piece;
+            if (piece == WHITE_KING)
+                p.white_king = sq;
+            else if (piece == BLACK_KING)
+                p.black_king = sq;
+            ++file;
+        }
+        if (rank > 0) {
+            if (*c == '\0')
+                return;
+            ++c;  // the rank separator, whatever it is
+        }
+    }
+
+    if (*c == '\0' || *++c == '\0')
+        return;
+    char side = *c++;
+    if (side == 'b')
+        p.turn = 1;
+    else if (side == 'w')
+        p.turn = 0;
+
+    if (*c == '\0' || *++c == '\0')
+        return;
+    if (*c == '-') {
+        ++c;
+    } else {
+        const bool white_home = p.board[E1] == WHITE_KING, black_home = p.board[E8] == BLACK_KING;
+        if (*c == 'K') { ++c; if (white_home && p.board[H1] == WHITE_ROOK) p.castling |= CASTLE_WK; }
+        if (*c == 'Q') { ++c; if (white_home && p.board[A1] == WHITE_ROOK) p.castling |= CASTLE_WQ; }
+        if (*c == 'k') { ++c; if (black_home && p.board[H8] == BLACK_ROOK) p.castling |= CASTLE_BK; }
+        if (*c == 'q') { ++c; if (black_home && p.board[A8] == BLACK_ROOK) p.castling |= CASTLE_BQ; }
+    }
+
+    if (*c == '\0' || *++c == '\0')
+        return;
+    if (*c == '-') {
+        ++c;
+    } else {
+        if (c[1] == '\0')
+            return;
+        p.ep_square = checked_ep_square(c[0], c[1]);
+        c += 2;
+    }
+
+    if (c[0] == ' ' && is_digit(c[1])) {
+        int32_t fifty = 0;
+        for (c += 1; is_digit(*c); ++c)
+            fifty = fifty >= FIFTY_CAP / 10 ? FIFTY_CAP : fifty * 10 + (*c - '0');
+        p.fifty = fifty;
+    }
+}
+
+} // namespace
+
+void load_fen(const char* fen)
+{
+    Position& p = position;
+    std::memset(p.board, 0, sizeof p.board);
+    std::memset(p.key_history, 0, sizeof p.key_history);
+    std::memset(p.move_stack, 0, sizeof p.move_stack);
+    p.ply = 0;
+    p.root_ply = 0;
+    p.piece_count = 0;
+    p.castling = 0;
+    p.ep_square = 0;
+    p.fifty = 0;
+
+    read_fields(fen);
+
+    sync_bit_sets();
+    p.hash_key = compute_key();
+    p.key_history[0] = p.hash_key;
+}
+
+void print_board()
+{
+    char text[512];
+    int n = 0;
+    for (int rank = 7; rank >= 0; --rank) {
+        n += std::snprintf(text + n, sizeof text - n, "%d ", rank + 1);
+        for (int file = 0; file < 8; ++file) {
+            char letter = piece_to_char[position.board[square_of(file, rank)]];
+            n += std::snprintf(text + n, sizeof text - n, letter ? "%c " : ". ", letter);
+        }
+        n += std::snprintf(text + n, sizeof text - n, "\n");
+    }
+    std::snprintf(text + n, sizeof text - n,
+                  "\n  a b c d e f g h \nturn: %c\nply:%d * root_ply:%d * fifty:%d\nhash numder: %" PRIu64 "\n",
+                  position.turn == 0 ? 'W' : 'B', position.ply, position.root_ply, position.fifty, position.hash_key);
+    std::printf("%s", text);
+}

@@ -1,0 +1,172 @@
+// The quiescence and alpha-beta searches.
+#include "eval/eval.h"
+#include "search/search.h"
+
+namespace {
+
+// Row ply of the variation becomes the move followed by row ply + 1.
+inline void update_pv(int ply, Move move)
+{
+    pv_table[ply][ply] = move;
+    const int length = pv_length[ply + 1];
+    for (int column = ply + 1; column < length; ++column)
+        pv_table[ply][column] = pv_table[ply + 1][column];
+    pv_length[ply] = length;
+}
+
+inline void push_killer(int ply, Move move)
+{
+    killer_moves[ply][2] = killer_moves[ply][1];
+    killer_moves[ply][1] = killer_moves[ply][0];
+    killer_moves[ply][0] = move;
+}
+
+constexpr int NULL_MOVE_MIN_DEPTH = 4;           // hand-tuned: shallower nodes gain nothing
+constexpr int NULL_MOVE_DEEP_DEPTH = 7;          // from here the reduction is one ply more
+constexpr int NULL_MOVE_MIN_PIECE_COUNT = 5;     // fewer pieces: zugzwang is too likely
+constexpr int32_t FIFTY_MOVE_LIMIT = 100;
+
+} // namespace
+
+int32_t quiescence(int32_t alpha, int32_t beta)
+{
+    const int ply = position.ply;
+    // Step 1. The stacks end at ply 127: no move is made beyond it.
+    if (ply >= MAX_PLY) {
+        pv_length[ply] = ply;
+        return evaluate();
+    }
+    pv_length[ply] = ply;
+
+    // Steps 3-5. Standing pat: the side to move may keep the static score.
+    const int32_t stand = evaluate();
+    if (stand >= beta)
+        return stand;
+    if (stand > alpha)
+        alpha = stand;
+
+    CaptureList list;
+    int32_t scores[MAX_CAPTURES];
+    generate_captures(list);
+    score_captures(list.moves, scores, list.count);
+
+    bool searched = false;
+    for (int i = 0; i < list.count; ++i) {
+        pick_move(list.moves, scores, i, list.count);
+        const Move move = list.moves[i];
+        make_capture(move);
+        if (!move_was_legal()) {
+            unmake_move();
+            continue;
+        }
+        limits.nodes += 1;
+        searched = true;
+        const int32_t value = -quiescence(-beta, -alpha);
+        unmake_capture();
+        if (limits.stop)
+            return 0;
+        if (value > alpha) {
+            if (value >= beta)
+                return beta;
+            alpha = value;
+            update_pv(ply, move);
+        }
+    }
+    return searched ? alpha : stand;
+}
+
+int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allowed)
+{
+    // Step 1. Every 65536 nodes: the clock, and "stop" or "quit" on the input.
+    if ((limits.nodes & 0xFFFF) == 0 && periodic_check())
+        return 0;
+
+    // Step 2. Leaves are resolved by the captures alone. A line of checks long enough to
+    // reach the end of the stacks is cut there too.
+    const int ply = position.ply;
+    if (depth < 1 || ply >= MAX_PLY)
+        return quiescence(alpha, beta);
+
+    // Step 3.
+    pv_length[ply] = ply;
+
+    // Step 4. The table may end the node, and always offers its move to try first.
+    uint8_t flag;
+    Move hash_move;
+    const int32_t stored = probe_table(depth, alpha, beta, flag, hash_move);
+    if (flag >= BOUND_EXACT)
+        return stored;
+
+    // Step 5.
+    const int32_t entry_alpha = alpha;
+    const bool checked = in_check();
+    const int extension = checked ? 1 : 0;
+
+    // Step 6. Null move: if passing still holds beta, a real move will too. The reduced search
+    // runs at this node's own ply; the piece count is whatever the last evaluation left.
+    if (!checked && depth >= NULL_MOVE_MIN_DEPTH && !follow_pv && flag == 0 && null_allowed
+        && position.piece_count >= NULL_MOVE_MIN_PIECE_COUNT) {
+        const uint8_t turn = position.turn;
+        const int32_t fifty = position.fifty;
+        const Square ep_square = position.ep_square;
+        position.turn ^= 1;
+        position.ep_square = 0;
+        position.fifty = 0;
+        const int reduction = depth < NULL_MOVE_DEEP_DEPTH ? 3 : 4;
+        const int32_t value = -alpha_beta(-beta, -beta + 1, depth - reduction, 0);
+        position.turn = turn;
+        position.fifty = fifty;
+        position.ep_square = ep_square;
+        if (limits.stop)
+            return 0;
+        if (value >= beta)
+            return beta;
+    }
+
+    // Step 7.
+    MoveList list;
+    int32_t scores[MAX_MOVES];
+    generate_moves(list);
+    score_moves(list.moves, scores, list.count, hash_move);
+
+    // Step 8. Best remaining move first; illegal moves are taken back unseen.
+    bool searched = false;
+    for (int i = 0; i < list.count; ++i) {
+        pick_move(list.moves, scores, i, list.count);
+        const Move move = list.moves[i];
+        make_move(move);
+        if (!move_was_legal()) {
+            unmake_move();
+            continue;
+        }
+        limits.nodes += 1;
+        searched = true;
+        const int32_t value = -alpha_beta(-beta, -alpha, depth - 1 + extension, 1);
+        unmake_move();
+        if (limits.stop)
+            return 0;
+        if (value > alpha) {
+            add_history(move, depth);
+            if (value >= beta) {
+                if (position.board[to_of(move)] == EMPTY)
+                    push_killer(ply, move);
+                store_entry(depth, value, BOUND_LOWER, move);
+                return beta;
+            }
+            alpha = value;
+            update_pv(ply, move);
+        }
+    }
+
+    // Step 9. Mate, stalemate, the fifty-move rule, then the store.
+    if (!searched)
+        return checked ? ply - MATE_SCORE : 0;
+    if (position.fifty >= FIFTY_MOVE_LIMIT)
+        return 0;
+    if (alpha > entry_alpha) {
+        store_entry(depth, alpha, BOUND_EXACT, pv_table[ply][ply]);
+        return alpha;
+    }
+    store_entry(depth, alpha, BOUND_UPPER, 0);
+    return alpha;
+}

@@ -1,0 +1,125 @@
+// The transposition table.
+#include <cstring>
+
+#include "platform/platform.h"
+#include "search/search.h"
+
+TranspositionTable table;
+
+namespace {
+
+// Mate scores are stored as distance from the node and handed out as distance from the root.
+int32_t score_to_table(int32_t score, int32_t ply)
+{
+    if (score > MATE_BOUND)
+        return score + ply;
+    if (score < -MATE_BOUND)
+        return score - ply;
+    return score;
+}
+
+int32_t score_from_table(int32_t score, int32_t ply)
+{
+    if (score > MATE_BOUND)
+        return score - ply;
+    if (score < -MATE_BOUND)
+        return score + ply;
+    return score;
+}
+
+} // namespace
+
+bool allocate_table(uint64_t entry_count)
+{
+    init_keys();
+    auto* slots = static_cast<HashEntry*>(allocate_zeroed(entry_count * sizeof(HashEntry)));
+    if (slots == nullptr)
+        return false;
+    release_table();
+    table.slots = slots;
+    table.entry_count = entry_count;
+    table.clean = true;
+    return true;
+}
+
+void clear_table()
+{
+    if (table.entry_count == 0 || table.clean)
+        return;
+    // Fresh pages from the system are zero already and cost nothing until used, which is far
+    // quicker than writing zeros over a large table. Without fresh memory, write the zeros.
+    const size_t bytes = table.entry_count * sizeof(HashEntry);
+    auto* fresh = static_cast<HashEntry*>(allocate_zeroed(bytes));
+    if (fresh != nullptr) {
+        release_memory(table.slots, bytes);
+        table.slots = fresh;
+    } else {
+        std::memset(static_cast<void*>(table.slots), 0, bytes);
+    }
+    table.clean = true;
+}
+
+void release_table()
+{
+    if (table.slots != nullptr)
+        release_memory(table.slots, table.entry_count * sizeof(HashEntry));
+    table.slots = nullptr;
+    table.entry_count = 0;
+    table.clean = true;
+}
+
+int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, Move& move)
+{
+    flag = 0;
+    move = 0;
+    if (table.entry_count == 0)
+        return 0;
+    const uint64_t key = compute_key();
+    const HashEntry& entry = table.slots[key % table.entry_count];
+    if (entry.key != key)
+        return 0;
+
+    move = entry.move;
+    const int32_t score = score_from_table(entry.score, position.ply);
+    // A fail-low here at nearly this depth says a null move would fail low too.
+    if (entry.depth >= depth - 3 && entry.bound == BOUND_UPPER && score < beta)
+        flag = 1;
+    if (entry.depth < depth)
+        return 0;
+
+    switch (entry.bound) {
+    case BOUND_EXACT:
+        flag = BOUND_EXACT;
+        return score;
+    case BOUND_UPPER:
+        if (score <= alpha) {
+            flag = BOUND_UPPER;
+            return alpha;
+        }
+        return 0;
+    case BOUND_LOWER:
+        if (score >= beta) {
+            flag = BOUND_LOWER;
+            return beta;
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move)
+{
+    if (table.entry_count == 0)
+        return;
+    const uint64_t key = compute_key();
+    HashEntry& entry = table.slots[key % table.entry_count];
+    if (depth < entry.depth)
+        return;
+    entry.depth = int8_t(depth);
+    entry.bound = bound;
+    entry.score = score_to_table(score, position.ply);
+    entry.move = move;
+    entry.key = key;
+    table.clean = false;
+}
