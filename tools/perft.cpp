@@ -1,1 +1,132 @@
-int main() { return 0; }
+// korvane-perft: perft on any position, or a whole suite of positions with known counts.
+//   korvane-perft DEPTH FEN...                     per-move counts and the total
+//   korvane-perft --suite FILE [--max-depth D]      checks every listed depth up to D
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "frontend/uci.h"
+#include "movegen/movegen.h"
+
+namespace {
+
+double seconds_since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+int divide(int depth, const std::string& fen)
+{
+    load_fen(fen.c_str());
+    Move moves[MAX_MOVES];
+    int32_t count;
+    generate_legal_moves(moves, count);
+    uint64_t total = 0;
+    for (int i = 0; i < count; ++i) {
+        make_move(moves[i]);
+        const uint64_t nodes = perft(depth - 1);
+        unmake_move();
+        total += nodes;
+        char text[6];
+        move_to_text(moves[i], text);
+        std::printf("%s: %" PRIu64 "\n", text, nodes);
+    }
+    std::printf("%" PRIu64 "\n", total);
+    return 0;
+}
+
+struct SuiteCase {
+    std::string fen;
+    std::vector<uint64_t> counts;  // counts[d - 1] is the count at depth d
+};
+
+bool parse_case(const std::string& line, SuiteCase& c)
+{
+    std::stringstream fields(line);
+    std::string field;
+    if (!std::getline(fields, field, ';'))
+        return false;
+    c.fen = field.substr(0, field.find_last_not_of(' ') + 1);
+    while (std::getline(fields, field, ';')) {
+        unsigned depth;
+        unsigned long long nodes;
+        if (std::sscanf(field.c_str(), " D%u %llu", &depth, &nodes) != 2 || depth != c.counts.size() + 1)
+            return false;
+        c.counts.push_back(nodes);
+    }
+    return !c.fen.empty() && !c.counts.empty();
+}
+
+int run_suite(const char* path, int max_depth)
+{
+    std::ifstream file(path);
+    if (!file) {
+        std::fprintf(stderr, "cannot read %s\n", path);
+        return 2;
+    }
+    int passed = 0, failed = 0;
+    uint64_t total = 0;
+    const auto start = std::chrono::steady_clock::now();
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        SuiteCase c;
+        if (!parse_case(line, c)) {
+            std::printf("unreadable line: %s\n", line.c_str());
+            ++failed;
+            continue;
+        }
+        bool ok = true;
+        for (int depth = 1; depth <= int(c.counts.size()) && depth <= max_depth; ++depth) {
+            load_fen(c.fen.c_str());
+            const uint64_t nodes = perft(depth);
+            total += nodes;
+            if (nodes != c.counts[depth - 1]) {
+                std::printf("MISMATCH %s depth %d: expected %" PRIu64 ", got %" PRIu64 "\n", c.fen.c_str(), depth,
+                            c.counts[depth - 1], nodes);
+                ok = false;
+            }
+        }
+        ok ? ++passed : ++failed;
+    }
+    const double seconds = seconds_since(start);
+    std::printf("%" PRIu64 " nodes\n%.0f nodes per second\n", total, seconds > 0 ? total / seconds : 0.0);
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 && passed > 0 ? 0 : 1;
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: korvane-perft DEPTH FEN...\n       korvane-perft --suite FILE [--max-depth D]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    start_engine();
+    if (argc >= 3 && std::string(argv[1]) == "--suite") {
+        int max_depth = 99;
+        if (argc == 5 && std::string(argv[3]) == "--max-depth")
+            max_depth = std::atoi(argv[4]);
+        else if (argc != 3)
+            return usage();
+        return run_suite(argv[2], max_depth);
+    }
+    if (argc < 3)
+        return usage();
+    const int depth = std::atoi(argv[1]);
+    if (depth < 1)
+        return usage();
+    std::string fen = argv[2];
+    for (int i = 3; i < argc; ++i)
+        fen += std::string(" ") + argv[i];
+    return divide(depth, fen);
+}

@@ -62,7 +62,7 @@ uint32_t tick_count()
     clock_gettime(CLOCK_MONOTONIC, &now);
     int64_t ms = (int64_t(now.tv_sec) - clock_base.tv_sec) * 1000
                + (int64_t(now.tv_nsec) - clock_base.tv_nsec) / 1000000;
-    return uint32_t(ms);
+    return TICK_COUNT_AT_START + uint32_t(ms);
 }
 
 int read_input_byte()
@@ -92,6 +92,12 @@ uint32_t input_waiting()
     if (ready < 0)
         return errno == EINTR ? 0 : 1;  // a broken descriptor reads as ended input
     return ready > 0 ? 1 : 0;
+}
+
+void restart_input()
+{
+    pending_byte = -1;
+    input_ended = false;
 }
 
 void* allocate_zeroed(size_t bytes)

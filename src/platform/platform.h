@@ -8,9 +8,11 @@
 // keeps a closed output pipe from killing the process.
 void init_console();
 
-// Milliseconds since the process started, wrapping modulo 2^32. Counting from the start keeps
-// the clock near zero, so the search's unsigned deadline comparisons meet no wrap unless a
-// single session runs for 49 days.
+// Milliseconds, wrapping modulo 2^32, counted from TICK_COUNT_AT_START when the process
+// starts. Starting near zero keeps the search's unsigned deadline comparisons clear of the wrap
+// for 49 days of running; starting a quarter of an hour above zero keeps a deadline set a little
+// before the start (a negative budget) from wrapping below zero into the far future.
+constexpr uint32_t TICK_COUNT_AT_START = 1000000;
 uint32_t tick_count();
 
 // Standard input has no user-space buffer: every byte not yet returned here is still in the
@@ -21,6 +23,10 @@ int read_input_byte();
 
 // Non-zero when a byte (or the end of input) can be read without blocking.
 uint32_t input_waiting();
+
+// Forgets an ended input and any byte held back, after a new descriptor was put on standard
+// input (tests do this to feed the engine through a pipe of their own).
+void restart_input();
 
 // A zero-filled block taken lazily from the system (pages are zero until first written, so a
 // large table costs nothing until used). Returns nullptr when the system refuses or the block

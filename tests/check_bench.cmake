@@ -1,0 +1,15 @@
+# Runs korvane-bench at the recorded depth and compares its total with the recorded signature.
+# The file holds one line: "<depth> <total nodes>".
+file(READ ${SIGNATURE_FILE} recorded)
+string(REGEX MATCH "^([0-9]+) ([0-9]+)" _ "${recorded}")
+set(depth ${CMAKE_MATCH_1})
+set(expected ${CMAKE_MATCH_2})
+execute_process(COMMAND ${BENCH} ${depth} OUTPUT_VARIABLE output RESULT_VARIABLE status)
+message("${output}")
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "korvane-bench failed with status ${status}")
+endif()
+string(REGEX MATCH "Bench: ([0-9]+) nodes" _ "${output}")
+if(NOT CMAKE_MATCH_1 STREQUAL expected)
+    message(FATAL_ERROR "bench signature at depth ${depth} is ${CMAKE_MATCH_1}, recorded ${expected}")
+endif()

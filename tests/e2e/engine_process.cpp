@@ -1,0 +1,154 @@
+#include "e2e/engine_process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+long long now_ms()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+namespace {
+
+// Reads whatever output is available within timeout_ms; false when the output has ended.
+bool read_some(EngineProcess& engine, int timeout_ms)
+{
+    if (engine.from_engine < 0)
+        return false;
+    pollfd fd = {engine.from_engine, POLLIN, 0};
+    int ready = poll(&fd, 1, timeout_ms);
+    if (ready <= 0)
+        return ready == 0 || errno == EINTR;
+    char buffer[65536];
+    ssize_t got = read(engine.from_engine, buffer, sizeof buffer);
+    if (got <= 0) {
+        close(engine.from_engine);
+        engine.from_engine = -1;
+        return false;
+    }
+    engine.pending.append(buffer, size_t(got));
+    size_t newline;
+    while ((newline = engine.pending.find('\n')) != std::string::npos) {
+        engine.lines.push_back(engine.pending.substr(0, newline));
+        engine.pending.erase(0, newline + 1);
+    }
+    return true;
+}
+
+} // namespace
+
+bool start_engine_process(EngineProcess& engine, const std::string& path)
+{
+    signal(SIGPIPE, SIG_IGN);
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0)
+        return false;
+    const std::string binary = path.empty() ? KORVANE_BINARY : path;
+    engine.pid = fork();
+    if (engine.pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        close(in[0]); close(in[1]); close(out[0]); close(out[1]);
+        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    engine.to_engine = in[1];
+    engine.from_engine = out[0];
+    return wait_for_line(engine, [](const std::string& l) { return l == "Korvane 1.84 by Merevik Tavo"; }) != "<timeout>";
+}
+
+void send_text(EngineProcess& engine, const std::string& text)
+{
+    size_t sent = 0;
+    while (engine.to_engine >= 0 && sent < text.size()) {
+        ssize_t n = write(engine.to_engine, text.data() + sent, text.size() - sent);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        sent += size_t(n);
+    }
+}
+
+std::string wait_for_line(EngineProcess& engine, const std::function<bool(const std::string&)>& accept,
+                          int timeout_ms)
+{
+    const long long deadline = now_ms() + timeout_ms;
+    for (;;) {
+        while (engine.next_line < engine.lines.size()) {
+            const std::string& line = engine.lines[engine.next_line++];
+            if (accept(line))
+                return line;
+        }
+        const long long left = deadline - now_ms();
+        if (left <= 0 || !read_some(engine, int(left)))
+            return "<timeout>";
+    }
+}
+
+std::string wait_for_prefix(EngineProcess& engine, const std::string& prefix, int timeout_ms)
+{
+    return wait_for_line(engine, [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }, timeout_ms);
+}
+
+std::vector<std::string> collect_lines(EngineProcess& engine, int ms)
+{
+    const long long deadline = now_ms() + ms;
+    for (long long left; (left = deadline - now_ms()) > 0;)
+        if (!read_some(engine, int(left)))
+            break;
+    std::vector<std::string> result(engine.lines.begin() + long(engine.next_line), engine.lines.end());
+    engine.next_line = engine.lines.size();
+    return result;
+}
+
+void close_input(EngineProcess& engine)
+{
+    if (engine.to_engine >= 0)
+        close(engine.to_engine);
+    engine.to_engine = -1;
+}
+
+int wait_for_exit(EngineProcess& engine, int timeout_ms)
+{
+    if (engine.pid <= 0)
+        return -1;
+    const long long deadline = now_ms() + timeout_ms;
+    for (;;) {
+        int status;
+        pid_t done = waitpid(engine.pid, &status, WNOHANG);
+        if (done == engine.pid) {
+            engine.pid = -1;
+            for (int i = 0; i < 100 && engine.from_engine >= 0; ++i)
+                read_some(engine, 100);  // the rest of the output, up to its end
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (now_ms() > deadline) {
+            stop_engine_process(engine);
+            return -1;
+        }
+        read_some(engine, 10);  // keep draining the output so the engine never blocks on it
+    }
+}
+
+void stop_engine_process(EngineProcess& engine)
+{
+    close_input(engine);
+    if (engine.pid > 0) {
+        kill(engine.pid, SIGKILL);
+        waitpid(engine.pid, nullptr, 0);
+        engine.pid = -1;
+    }
+    if (engine.from_engine >= 0)
+        close(engine.from_engine);
+    engine.from_engine = -1;
+}

@@ -1,0 +1,89 @@
+#include "test_support.h"
+
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "frontend/uci.h"
+#include "movegen/movegen.h"
+
+namespace {
+
+// The engine's tables are filled once for the whole test program, as start-up does.
+class EngineEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        listen_during_search = false;
+        start_engine();
+    }
+};
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
+
+} // namespace
+
+const std::vector<SuitePosition>& perft_suite()
+{
+    static const std::vector<SuitePosition> suite = [] {
+        std::vector<SuitePosition> result;
+        std::ifstream file(std::string(KORVANE_DATA_DIR) + "/perft_suite.epd");
+        std::string line;
+        while (std::getline(file, line)) {
+            if (line.empty() || line[0] == '#')
+                continue;
+            SuitePosition p;
+            std::stringstream fields(line);
+            std::string field;
+            std::getline(fields, field, ';');
+            p.fen = field.substr(0, field.find_last_not_of(' ') + 1);
+            while (std::getline(fields, field, ';')) {
+                unsigned depth;
+                unsigned long long nodes;
+                if (std::sscanf(field.c_str(), " D%u %llu", &depth, &nodes) == 2)
+                    p.counts.push_back(nodes);
+            }
+            result.push_back(p);
+        }
+        return result;
+    }();
+    return suite;
+}
+
+std::string captured_output(const std::function<void()>& body)
+{
+    ::testing::internal::CaptureStdout();
+    body();
+    return ::testing::internal::GetCapturedStdout();
+}
+
+PositionSnapshot snapshot()
+{
+    PositionSnapshot s{};
+    const Position& p = position;
+    std::copy(std::begin(p.board), std::end(p.board), s.board);
+    s.white_king = p.white_king;
+    s.black_king = p.black_king;
+    s.ep_square = p.ep_square;
+    s.turn = p.turn;
+    s.castling = p.castling;
+    s.fifty = p.fifty;
+    s.ply = p.ply;
+    s.occupied = p.occupied;
+    std::copy(std::begin(p.pieces), std::end(p.pieces), s.pieces);
+    return s;
+}
+
+int play_random_moves(std::mt19937& random, int max_plies)
+{
+    int played = 0;
+    for (; played < max_plies; ++played) {
+        Move moves[MAX_MOVES];
+        int32_t count;
+        generate_legal_moves(moves, count);
+        if (count == 0)
+            break;
+        play_game_move(moves[random() % count]);
+    }
+    return played;
+}
