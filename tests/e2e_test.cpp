@@ -1,7 +1,8 @@
 // The korvane binary driven over pipes, line by line, the way a chess interface drives it:
 // start-up and identity, the developers' commands, "position", "setoption", the search's
 // reports, and the commands the engine listens for while it thinks.
-#include <regex>
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,14 +90,105 @@ const std::vector<std::string> START_BOARD = {
     "hash numder: 7117605525042373436",
 };
 
-const std::regex MOVE_TEXT("[a-h][1-8][a-h][1-8][qrbn]?");
-const std::regex CLOSING_LINE("info time \\d+ nodes \\d+ nps \\d+ ");
-const std::regex BESTMOVE_LINE("bestmove ([a-h][1-8][a-h][1-8][qrbn]?)");
-const std::regex CURRMOVE_LINE("info depth (\\d+) currmove ([a-h][1-8][a-h][1-8][qrbn]?) currmovenumber (\\d+)");
-const std::regex SCORE_LINE("info depth (\\d+) score (cp|mate) (-?\\d+) time \\d+ nodes \\d+ nps \\d+ "
-                            "pv ((?:[a-h][1-8][a-h][1-8][qrbn]? )+)");
-
 bool starts_with(const std::string& line, const std::string& prefix) { return line.rfind(prefix, 0) == 0; }
+
+// The words of a line split at every single blank: two blanks in a row give an empty word, and
+// a blank at the end gives an empty last word, so the exact spacing is checked too.
+std::vector<std::string> words_of(const std::string& line)
+{
+    std::vector<std::string> words(1);
+    for (char c : line) {
+        if (c == ' ')
+            words.emplace_back();
+        else
+            words.back() += c;
+    }
+    return words;
+}
+
+bool is_number(const std::string& word, bool signed_allowed = false)
+{
+    size_t start = signed_allowed && !word.empty() && word[0] == '-' ? 1 : 0;
+    return word.size() > start && std::all_of(word.begin() + long(start), word.end(), [](char c) {
+               return c >= '0' && c <= '9';
+           });
+}
+
+bool is_move(const std::string& word)
+{
+    return (word.size() == 4 || (word.size() == 5 && std::string("qrbn").find(word[4]) != std::string::npos)) &&
+           word[0] >= 'a' && word[0] <= 'h' && word[1] >= '1' && word[1] <= '8' && word[2] >= 'a' &&
+           word[2] <= 'h' && word[3] >= '1' && word[3] <= '8';
+}
+
+// "info time T nodes N nps S " with the blank at the end.
+bool is_closing_line(const std::string& line)
+{
+    const std::vector<std::string> w = words_of(line);
+    return w.size() == 8 && w[0] == "info" && w[1] == "time" && is_number(w[2]) && w[3] == "nodes" &&
+           is_number(w[4]) && w[5] == "nps" && is_number(w[6]) && w[7].empty();
+}
+
+bool is_bestmove_line(const std::string& line)
+{
+    const std::vector<std::string> w = words_of(line);
+    return w.size() == 2 && w[0] == "bestmove" && is_move(w[1]);
+}
+
+// "info depth D currmove M currmovenumber N"
+struct CurrentMove {
+    int depth = 0;
+    std::string move;
+    int number = 0;
+};
+
+std::optional<CurrentMove> current_move_of(const std::string& line)
+{
+    const std::vector<std::string> w = words_of(line);
+    if (w.size() != 7 || w[0] != "info" || w[1] != "depth" || !is_number(w[2]) || w[3] != "currmove" ||
+        !is_move(w[4]) || w[5] != "currmovenumber" || !is_number(w[6]))
+        return std::nullopt;
+    return CurrentMove{std::stoi(w[2]), w[4], std::stoi(w[6])};
+}
+
+// "info depth D score cp|mate V time T nodes N nps S pv M1 M2 ... " with the blank at the end.
+struct Report {
+    int depth = 0;
+    std::string score;  // "cp 12" or "mate -1"
+    int value = 0;
+    std::string pv;     // the moves, each followed by a blank
+    std::string first;  // the variation's first move
+};
+
+std::optional<Report> report_of(const std::string& line)
+{
+    const std::vector<std::string> w = words_of(line);
+    if (w.size() < 15 || w[0] != "info" || w[1] != "depth" || !is_number(w[2]) || w[3] != "score" ||
+        (w[4] != "cp" && w[4] != "mate") || !is_number(w[5], true) || w[6] != "time" || !is_number(w[7]) ||
+        w[8] != "nodes" || !is_number(w[9]) || w[10] != "nps" || !is_number(w[11]) || w[12] != "pv" ||
+        !w.back().empty())
+        return std::nullopt;
+    Report report{std::stoi(w[2]), w[4] + " " + w[5], std::stoi(w[5]), "", w[13]};
+    for (size_t i = 13; i + 1 < w.size(); ++i) {
+        if (!is_move(w[i]))
+            return std::nullopt;
+        report.pv += w[i] + " ";
+    }
+    return report;
+}
+
+// "Time: 0.123000": seconds with six decimals.
+bool is_perft_time_line(const std::string& line)
+{
+    if (!starts_with(line, "Time: "))
+        return false;
+    const std::string value = line.substr(6);
+    const size_t dot = value.find('.');
+    return dot != std::string::npos && is_number(value.substr(0, dot)) && value.size() == dot + 7 &&
+           is_number(value.substr(dot + 1));
+}
+
+bool is_knps_line(const std::string& line) { return starts_with(line, "Knps: ") && is_number(line.substr(6)); }
 
 int count_of(const std::vector<std::string>& lines, const std::string& wanted)
 {
@@ -116,10 +208,9 @@ int count_prefix(const std::vector<std::string>& lines, const std::string& prefi
 
 std::string bestmove_of(const std::vector<std::string>& lines)
 {
-    std::smatch m;
-    if (lines.empty() || !std::regex_match(lines.back(), m, BESTMOVE_LINE))
+    if (lines.empty() || !is_bestmove_line(lines.back()))
         return "";
-    return m[1];
+    return lines.back().substr(9);
 }
 
 // The first eight lines of a board print: the ranks 8 down to 1.
@@ -147,8 +238,8 @@ void expect_moves_accepted(Engine& engine, const std::string& position_line)
 void expect_quiet_search(const std::vector<std::string>& lines)
 {
     ASSERT_EQ(lines.size(), 2u) << testing::PrintToString(lines);
-    EXPECT_TRUE(std::regex_match(lines[0], CLOSING_LINE)) << lines[0];
-    EXPECT_TRUE(std::regex_match(lines[1], BESTMOVE_LINE)) << lines[1];
+    EXPECT_TRUE(is_closing_line(lines[0])) << lines[0];
+    EXPECT_TRUE(is_bestmove_line(lines[1])) << lines[1];
 }
 
 } // namespace
@@ -230,7 +321,9 @@ TEST(E2eStartup, OverlongLineIsReadInPieces)
     EXPECT_EQ(collect_lines(engine.process, 200), std::vector<std::string>{});
     // A piece boundary inside a command word: the second piece starts with "isready".
     std::string split = std::string(4095, 'y') + "isready\n";
-    EXPECT_EQ(engine.reply(split), std::vector<std::string>{"readyok"});
+    engine.send(split);
+    EXPECT_EQ(engine.next(), "readyok");
+    EXPECT_EQ(engine.reply(""), std::vector<std::string>{});
 }
 
 TEST(E2eStartup, PrintShowsStartTestAndEmptyBoards)
@@ -310,10 +403,11 @@ TEST(E2ePerft, DepthOneListsEveryRootMoveInOrder)
     for (size_t i = 0; i < moves.size(); ++i)
         EXPECT_EQ(out[i], moves[i] + " - 1 ");
     EXPECT_EQ(out[20], "Nodes for depth 1:  20");
-    EXPECT_TRUE(std::regex_match(out[21], std::regex("Time: \\d+\\.\\d{6}"))) << out[21];
+    EXPECT_TRUE(is_perft_time_line(out[21])) << out[21];
     EXPECT_EQ(out[22], "Expected: 20");
-    if (out.size() == 24)
-        EXPECT_TRUE(std::regex_match(out[23], std::regex("Knps: \\d+"))) << out[23];
+    if (out.size() == 24) {
+        EXPECT_TRUE(is_knps_line(out[23])) << out[23];
+    }
 }
 
 TEST(E2ePerft, DeeperTotalsMatchTheKnownCounts)
@@ -331,19 +425,20 @@ TEST(E2ePerft, DeeperTotalsMatchTheKnownCounts)
         ASSERT_GE(out.size(), 23u) << testing::PrintToString(out);
         EXPECT_EQ(out[0], c.first);
         EXPECT_EQ(out[20], "Nodes for depth " + std::to_string(c.depth) + ":  " + c.total);
-        EXPECT_TRUE(std::regex_match(out[21], std::regex("Time: \\d+\\.\\d{6}"))) << out[21];
+        EXPECT_TRUE(is_perft_time_line(out[21])) << out[21];
         EXPECT_EQ(out[22], std::string("Expected: ") + c.total);
         // The root counts add up to the total.
         unsigned long long sum = 0;
         for (size_t i = 0; i < 20; ++i) {
-            std::smatch m;
-            ASSERT_TRUE(std::regex_match(out[i], m, std::regex("([a-h][1-8][a-h][1-8]) - (\\d+) "))) << out[i];
-            sum += std::stoull(m[2]);
+            const std::vector<std::string> w = words_of(out[i]);
+            ASSERT_TRUE(w.size() == 4 && is_move(w[0]) && w[1] == "-" && is_number(w[2]) && w[3].empty())
+                << out[i];
+            sum += std::stoull(w[2]);
         }
         EXPECT_EQ(std::to_string(sum), c.total);
         if (out.size() > 23) {
             EXPECT_EQ(out.size(), 24u);
-            EXPECT_TRUE(std::regex_match(out[23], std::regex("Knps: \\d+"))) << out[23];
+            EXPECT_TRUE(is_knps_line(out[23])) << out[23];
         }
     }
 }
@@ -554,7 +649,8 @@ TEST(E2eSearch, ShallowDepthsReportOnlyTheClosingLine)
         SCOPED_TRACE(depth);
         std::vector<std::string> out = engine.search("go depth " + std::to_string(depth) + "\n");
         expect_quiet_search(out);
-        game += " " + bestmove_of(out);
+        game += ' ';
+        game += bestmove_of(out);
     }
     // Each search played its move: the board equals the game replayed by "position".
     std::vector<std::string> after_searches = engine.board();
@@ -574,33 +670,30 @@ TEST(E2eSearch, DeeperSearchReportsCurrentMovesAndVariations)
     ASSERT_GE(out.size(), 2u);
     const std::string best = bestmove_of(out);
     ASSERT_FALSE(best.empty()) << testing::PrintToString(out);
-    EXPECT_TRUE(std::regex_match(out[out.size() - 2], CLOSING_LINE)) << out[out.size() - 2];
+    EXPECT_TRUE(is_closing_line(out[out.size() - 2])) << out[out.size() - 2];
 
     int depth_seen = 0, number_expected = 0, score_lines = 0;
     std::string current_move, last_pv_first;
     std::vector<int> moves_per_depth(7, 0);
     for (size_t i = 0; i + 2 < out.size(); ++i) {
         const std::string& line = out[i];
-        std::smatch m;
-        if (std::regex_match(line, m, CURRMOVE_LINE)) {
-            const int depth = std::stoi(m[1]);
-            if (depth != depth_seen) {
-                EXPECT_EQ(depth, depth_seen == 0 ? 5 : depth_seen + 1) << line;
-                depth_seen = depth;
+        if (const std::optional<CurrentMove> current = current_move_of(line)) {
+            if (current->depth != depth_seen) {
+                EXPECT_EQ(current->depth, depth_seen == 0 ? 5 : depth_seen + 1) << line;
+                depth_seen = current->depth;
                 number_expected = 1;
             }
-            EXPECT_EQ(std::stoi(m[3]), number_expected++) << line;
-            current_move = m[2];
-            if (depth >= 5 && depth <= 6)
-                moves_per_depth[size_t(depth)]++;
-        } else if (std::regex_match(line, m, SCORE_LINE)) {
+            EXPECT_EQ(current->number, number_expected++) << line;
+            current_move = current->move;
+            if (current->depth >= 5 && current->depth <= 6)
+                moves_per_depth[size_t(current->depth)]++;
+        } else if (const std::optional<Report> report = report_of(line)) {
             ++score_lines;
-            EXPECT_EQ(std::stoi(m[1]), depth_seen) << line;
-            EXPECT_EQ(std::string(m[2]), "cp") << line;
-            const std::string pv = m[4];
+            EXPECT_EQ(report->depth, depth_seen) << line;
+            EXPECT_TRUE(starts_with(report->score, "cp ")) << line;
             // The variation starts with the root move just searched.
-            EXPECT_EQ(pv.substr(0, pv.find(' ')), current_move) << line;
-            last_pv_first = pv.substr(0, pv.find(' '));
+            EXPECT_EQ(report->first, current_move) << line;
+            last_pv_first = report->first;
         } else {
             ADD_FAILURE() << "unexpected line: \"" << line << "\"";
         }
@@ -618,14 +711,13 @@ TEST(E2eSearch, MateInOneIsFoundAndReported)
     EXPECT_EQ(engine.reply("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\n"), std::vector<std::string>{});
     std::vector<std::string> out = engine.search("go depth 6\n");
     EXPECT_EQ(bestmove_of(out), "a1a8") << testing::PrintToString(out);
-    std::string last_score;
-    for (const std::string& line : out) {
-        std::smatch m;
-        if (std::regex_match(line, m, SCORE_LINE))
-            last_score = line;
-    }
-    EXPECT_NE(last_score.find(" score mate 1 "), std::string::npos) << last_score;
-    EXPECT_NE(last_score.find(" pv a1a8 "), std::string::npos) << last_score;
+    std::optional<Report> last;
+    for (const std::string& line : out)
+        if (std::optional<Report> report = report_of(line))
+            last = report;
+    ASSERT_TRUE(last.has_value()) << testing::PrintToString(out);
+    EXPECT_EQ(last->score, "mate 1");
+    EXPECT_EQ(last->pv, "a1a8 ");
     // The engine's own board now has the rook on a8, Black to move.
     std::vector<std::string> board = engine.board();
     EXPECT_EQ(square_in(board, "a8"), 'R');
@@ -642,9 +734,8 @@ TEST(E2eSearch, BeingMatedIsReportedAsNegativeMate)
     ASSERT_FALSE(best.empty()) << testing::PrintToString(out);
     int mate_lines = 0;
     for (const std::string& line : out) {
-        std::smatch m;
-        if (std::regex_match(line, m, SCORE_LINE)) {
-            EXPECT_EQ(std::string(m[2]) + " " + std::string(m[3]), "mate -1") << line;
+        if (std::optional<Report> report = report_of(line)) {
+            EXPECT_EQ(report->score, "mate -1") << line;
             ++mate_lines;
         }
     }
@@ -671,17 +762,46 @@ TEST(E2eSearch, RepeatedPositionScoresAsDraw)
     ASSERT_FALSE(bestmove_of(out).empty()) << testing::PrintToString(out);
     bool searched = false;
     for (const std::string& line : out) {
-        std::smatch m;
-        if (std::regex_match(line, m, CURRMOVE_LINE) && m[2] == "g1f3")
+        const std::optional<CurrentMove> current = current_move_of(line);
+        if (current && current->move == "g1f3")
             searched = true;
-        if (std::regex_match(line, m, SCORE_LINE) && starts_with(m[4], "g1f3 ")) {
-            EXPECT_EQ(std::string(m[2]) + " " + std::string(m[3]), "cp 0") << line;
-            EXPECT_EQ(std::string(m[4]), "g1f3 ") << line;
+        const std::optional<Report> report = report_of(line);
+        if (report && report->first == "g1f3") {
+            EXPECT_EQ(report->score, "cp 0") << line;
+            EXPECT_EQ(report->pv, "g1f3 ") << line;
         }
     }
     EXPECT_TRUE(searched);
-    if (bestmove_of(out) == "g1f3")
-        EXPECT_GE(count_prefix(out, "info depth 5 score cp 0 "), 1);
+
+    // White, a queen down, takes the repetition: the draw beats every other move.
+    EXPECT_EQ(engine.reply("position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNB1KBNR w KQkq - 0 1 "
+                           "moves g1f3 g8f6 f3g1 f6g8\n"),
+              std::vector<std::string>{});
+    out = engine.search("go depth 6\n");
+    EXPECT_EQ(bestmove_of(out), "g1f3") << testing::PrintToString(out);
+    int draw_lines = 0;
+    for (const std::string& line : out) {
+        const std::optional<Report> report = report_of(line);
+        if (report && report->first == "g1f3") {
+            EXPECT_EQ(report->score, "cp 0") << line;
+            EXPECT_EQ(report->pv, "g1f3 ") << line;
+            ++draw_lines;
+        }
+    }
+    EXPECT_GE(draw_lines, 2);
+
+    // One move earlier there is nothing to repeat yet: Black keeps its large advantage.
+    EXPECT_EQ(engine.reply("position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNB1KBNR w KQkq - 0 1 "
+                           "moves g1f3 g8f6 f3g1\n"),
+              std::vector<std::string>{});
+    out = engine.search("go depth 5\n");
+    ASSERT_FALSE(bestmove_of(out).empty()) << testing::PrintToString(out);
+    for (const std::string& line : out) {
+        if (std::optional<Report> report = report_of(line)) {
+            EXPECT_TRUE(starts_with(report->score, "cp ")) << line;
+            EXPECT_GT(report->value, 500) << line;
+        }
+    }
 }
 
 TEST(E2eSearch, NoLegalMoveAnswersA1A1AndKeepsThePosition)
@@ -736,7 +856,7 @@ TEST(E2eSearch, GoWithoutLimitsAndWithUnknownWordsStillAnswers)
     EXPECT_EQ(engine.reply("position startpos\n"), std::vector<std::string>{});
     std::vector<std::string> out = engine.search("go\n", 10000);
     ASSERT_GE(out.size(), 2u);
-    EXPECT_TRUE(std::regex_match(out[out.size() - 2], CLOSING_LINE)) << out[out.size() - 2];
+    EXPECT_TRUE(is_closing_line(out[out.size() - 2])) << out[out.size() - 2];
     const std::string first = bestmove_of(out);
     ASSERT_FALSE(first.empty()) << testing::PrintToString(out);
 
@@ -761,7 +881,7 @@ TEST(E2eListening, StopEndsAnInfiniteSearch)
     std::vector<std::string> out = engine.until_bestmove(10000);
     EXPECT_LT(now_ms() - sent, 3000) << "stop took long to end the search";
     ASSERT_GE(out.size(), 2u);
-    EXPECT_TRUE(std::regex_match(out[out.size() - 2], CLOSING_LINE)) << out[out.size() - 2];
+    EXPECT_TRUE(is_closing_line(out[out.size() - 2])) << out[out.size() - 2];
     const std::string best = bestmove_of(out);
     ASSERT_FALSE(best.empty()) << testing::PrintToString(out);
     EXPECT_EQ(engine.reply(""), std::vector<std::string>{});
