@@ -319,7 +319,7 @@ TEST(E2eStartup, OverlongLineIsReadInPieces)
     EXPECT_EQ(engine.next(), "readyok");
     EXPECT_EQ(engine.reply(""), std::vector<std::string>{});
     EXPECT_EQ(collect_lines(engine.process, 200), std::vector<std::string>{});
-    // A piece boundary inside a command word: the second piece starts with "isready".
+    // A first piece of exactly 4095 characters: the next piece begins with "isready".
     std::string split = std::string(4095, 'y') + "isready\n";
     engine.send(split);
     EXPECT_EQ(engine.next(), "readyok");

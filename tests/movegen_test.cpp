@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "test_support.h"
 
@@ -432,5 +433,39 @@ TEST(Perft, SuiteAtShallowDepths)
         load_fen(p.fen.c_str());
         for (size_t depth = 1; depth <= p.counts.size() && p.counts[depth - 1] <= 20000; ++depth)
             ASSERT_EQ(perft(int(depth)), p.counts[depth - 1]) << p.fen << " depth " << depth;
+    }
+}
+
+// Pawns on every rank, their own last rank included, as only a FEN can place them: the
+// evaluation and the capture generator look at nothing outside the board.
+TEST(Robustness, RandomPlacementsWithPawnsAnywhere)
+{
+    std::mt19937 random(99);
+    const char pieces[] = "PPPPpppppNBRQKnbrqk";
+    for (int i = 0; i < 20000; ++i) {
+        std::string fen;
+        for (int rank = 0; rank < 8; ++rank) {
+            for (int file = 0; file < 8; ++file)
+                fen += random() % 2 ? '1' : pieces[random() % (sizeof pieces - 1)];
+            fen += rank < 7 ? "/" : "";
+        }
+        fen += random() % 2 ? " w - - 0 1" : " b - - 0 1";
+        load_fen(fen.c_str());
+        const int32_t score = evaluate();
+        position.turn ^= 1;
+        ASSERT_EQ(evaluate(), -score) << fen;
+        CaptureList list;
+        generate_captures(list);
+        for (int j = 0; j < list.count; ++j) {
+            make_capture(list.moves[j]);
+            ASSERT_TRUE(position_is_consistent()) << fen;
+            unmake_capture();
+        }
+    }
+    for (const SuitePosition& p : perft_suite()) {
+        load_fen(p.fen.c_str());
+        evaluate();
+        CaptureList list;
+        generate_captures(list);
     }
 }
