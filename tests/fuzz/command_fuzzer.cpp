@@ -1,0 +1,93 @@
+// Drives the engine's command handlers in-process with an arbitrary byte stream, read as lines
+// the way the command loop reads them. Searches are kept to depth 1-3 and perft to depth 1-2 so
+// that every input runs in milliseconds; everything else goes to the handlers untouched.
+// Built two ways: with libFuzzer (run_fuzzer.sh) and with a small main that replays the corpus
+// in the test suite (replay_main.cpp).
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "frontend/uci.h"
+#include "search/search.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+namespace {
+
+constexpr size_t LINE_PIECE = 4095;  // the command loop reads longer lines in pieces
+
+void engine_once()
+{
+    static bool started = false;
+    if (started)
+        return;
+    started = true;
+    if (std::getenv("KORVANE_FUZZ_VERBOSE") == nullptr)
+        std::freopen("/dev/null", "w", stdout);
+    listen_during_search = false;  // the fuzzer's own input is not standard input
+    start_engine();
+}
+
+// The depth the "perft" command would read from this line.
+int perft_depth_of(const std::string& line)
+{
+    std::string copy = line;
+    const char* token = std::strtok(copy.data(), "perft ");
+    return token == nullptr ? 0 : int(std::strtol(token, nullptr, 10));
+}
+
+// The quiescence search follows every capture sequence to its end, so a composed position
+// crowded with queens has a tree no depth limit bounds (an interface would stop it by the clock
+// or "stop"). The fuzzer searches only positions with at most a game's worth of pieces.
+bool search_is_bounded()
+{
+    int white = 0, black = 0, queens = 0;
+    for (Piece piece : position.board) {
+        white += colour_of(piece) == WHITE;
+        black += colour_of(piece) == BLACK;
+        queens += kind_of(piece) == QUEEN;
+    }
+    return white <= 16 && black <= 16 && queens <= 4;
+}
+
+void run_line(std::string line)
+{
+    if (line.rfind("go", 0) == 0) {
+        GoParameters go = parse_go(line.c_str());
+        go.depth = 1 + double(line.size() % 3);
+        go.infinite = go.ponder = false;
+        set_limits(go);
+        if (search_is_bounded())
+            run_search();
+        return;
+    }
+    if (line.rfind("perft", 0) == 0) {
+        const int depth = perft_depth_of(line);
+        if (depth >= 3 && depth <= 9)
+            line = "perft " + std::to_string(1 + depth % 2) + "\n";
+    }
+    execute_command(line.data());  // "quit" only answers false here
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    engine_once();
+    char start[] = "position startpos\n";
+    execute_command(start);
+
+    std::string line;
+    for (size_t i = 0; i < size; ++i) {
+        line += char(data[i]);
+        if (data[i] == '\n' || line.size() == LINE_PIECE) {
+            run_line(line);
+            line.clear();
+        }
+    }
+    if (!line.empty())
+        run_line(line);
+    return 0;
+}
