@@ -44,13 +44,12 @@ bool read_some(EngineProcess& engine, int timeout_ms)
 
 } // namespace
 
-bool start_engine_process(EngineProcess& engine, const std::string& path)
+bool launch_process(EngineProcess& engine, const std::string& binary)
 {
     signal(SIGPIPE, SIG_IGN);
     int in[2], out[2];
     if (pipe(in) != 0 || pipe(out) != 0)
         return false;
-    const std::string binary = path.empty() ? KORVANE_BINARY : path;
     engine.pid = fork();
     if (engine.pid == 0) {
         dup2(in[0], 0);
@@ -63,6 +62,13 @@ bool start_engine_process(EngineProcess& engine, const std::string& path)
     close(out[1]);
     engine.to_engine = in[1];
     engine.from_engine = out[0];
+    return engine.pid > 0;
+}
+
+bool start_engine_process(EngineProcess& engine, const std::string& path)
+{
+    if (!launch_process(engine, path.empty() ? KORVANE_BINARY : path))
+        return false;
     return wait_for_line(engine, [](const std::string& l) { return l == "Korvane 1.84 by Merevik Tavo"; }) != "<timeout>";
 }
 

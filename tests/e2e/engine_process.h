@@ -18,6 +18,8 @@ struct EngineProcess {
 
 // Starts the engine (by default the binary built next to the tests) and waits for its banner.
 bool start_engine_process(EngineProcess& engine, const std::string& path = "");
+// Starts any program with its standard input and output on pipes, waiting for nothing.
+bool launch_process(EngineProcess& engine, const std::string& path);
 void send_text(EngineProcess& engine, const std::string& text);
 // Waits for the next unconsumed line that satisfies accept; returns it, or "<timeout>".
 // Lines passed over are consumed too (they stay in engine.lines).
