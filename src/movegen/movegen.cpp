@@ -76,10 +76,25 @@ void generate(List& list)
     const uint64_t* pieces = position.pieces;
     uint64_t own = pieces[OWN | PAWN] | pieces[OWN | KNIGHT] | pieces[OWN | BISHOP] | pieces[OWN | ROOK]
                  | pieces[OWN | QUEEN] | pieces[OWN | KING];
+    const uint64_t enemies = position.occupied & ~own;
     for (; own; own &= own - 1) {
         if (n > CAPACITY - PER_PIECE)
             break;  // a composed position with more moves than any game reaches: the rest are dropped
         const Square from = __builtin_ctzll(own);
+        // The capture generator passes over pieces that reach no enemy piece at all.
+        if (CAPTURES_ONLY) {
+            uint64_t reach;
+            switch (board[from] & ~3) {
+            case KNIGHT: reach = ATTACK_MASKS.knight[from]; break;
+            case KING: reach = ATTACK_MASKS.king[from]; break;
+            case BISHOP: reach = ATTACK_MASKS.bishop_lines[from]; break;
+            case ROOK: reach = ATTACK_MASKS.rook_lines[from]; break;
+            case QUEEN: reach = ATTACK_MASKS.bishop_lines[from] | ATTACK_MASKS.rook_lines[from]; break;
+            default: reach = ~uint64_t(0); break;
+            }
+            if ((reach & enemies) == 0)
+                continue;
+        }
         switch (board[from] & ~3) {
         case PAWN: {
             const int rank = from >> 3, file = from & 7;
