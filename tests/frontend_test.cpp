@@ -199,14 +199,42 @@ TEST(PeriodicCheck, OtherLinesAreDroppedInPieces)
     EXPECT_EQ(input.unread(5), "stop\n");
 }
 
+// A line written in parts is judged whole, and the search never waits for its rest.
+TEST(PeriodicCheck, LinesArrivingInPartsNeverBlock)
+{
+    PipedInput input;
+    start_listening();
+    arm_check(false);
+    input.send("st");
+    EXPECT_FALSE(periodic_check());
+    EXPECT_FALSE(periodic_check()) << "nothing more has come: no wait";
+    input.send("op\n");
+    EXPECT_TRUE(periodic_check());
+    EXPECT_EQ(limits.stop, 1);
+
+    arm_check(false);
+    input.send("isr");
+    EXPECT_FALSE(periodic_check());
+    input.send("eady\nstop\n");
+    EXPECT_FALSE(periodic_check()) << "\"isrea\" is dropped";
+    EXPECT_FALSE(periodic_check()) << "\"dy\\n\" is dropped";
+    EXPECT_TRUE(periodic_check());
+
+    arm_check(false);
+    input.send("qu");
+    EXPECT_FALSE(periodic_check());
+    start_listening();  // a new search: the unfinished piece of the last one is forgotten
+    input.send("it\n");
+    EXPECT_FALSE(periodic_check());
+}
+
 TEST(PeriodicCheck, ClosedInputStopsTheSearch)
 {
     PipedInput input;
     input.send("isr");
     input.close_writer();
     arm_check(false);
-    EXPECT_FALSE(periodic_check()) << "the piece before the end is dropped";
-    EXPECT_TRUE(periodic_check());
+    EXPECT_TRUE(periodic_check()) << "the piece before the end is dropped, and the end stops";
     EXPECT_EQ(limits.stop, 1);
     limits.stop = 0;
     EXPECT_TRUE(periodic_check()) << "and again, at once, without blocking";

@@ -387,6 +387,8 @@ TEST(TortureInput, PieceOfALongLineThatBeginsWithGoSearches)
     line += std::string(100, 'y') + "\n";
     std::vector<std::string> out = engine.search(line);
     ASSERT_EQ(out.size(), 2u) << testing::PrintToString(out);
+    // Depth 2 takes a few hundred nodes; a "go" without its depth would have a zero budget and
+    // run on to the first clock check, at 65536 nodes.
     const long long nodes = closing_nodes(out);
     EXPECT_GE(nodes, 0) << out[0];
     EXPECT_LT(nodes, 65536) << "the depth was not read: " << out[0];

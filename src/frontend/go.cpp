@@ -116,5 +116,6 @@ void set_limits(const GoParameters& go)
 void go_command(char* line)
 {
     set_limits(parse_go(line));
+    start_listening();
     run_search();
 }

@@ -14,23 +14,6 @@ namespace {
 
 constexpr int LINE_SIZE = 4096;  // a longer line is read in pieces of LINE_SIZE - 1 characters
 
-// Reads one line, newline included, or its next piece of at most size - 1 characters.
-// Returns false when the input has ended before a single character.
-bool read_line(char* line, int size)
-{
-    int n = 0;
-    while (n < size - 1) {
-        const int c = read_input_byte();
-        if (c < 0)
-            break;
-        line[n++] = char(c);
-        if (c == '\n')
-            break;
-    }
-    line[n] = '\0';
-    return n > 0;
-}
-
 bool begins_with(const char* line, const char* word)
 {
     return std::strncmp(line, word, std::strlen(word)) == 0;
@@ -101,7 +84,7 @@ void command_loop()
 {
     std::printf("Korvane %s by Merevik Tavo\n", ENGINE_VERSION);
     char line[LINE_SIZE];
-    while (read_line(line, LINE_SIZE)) {
+    while (read_input_line(line, LINE_SIZE) > 0) {
         if (!execute_command(line)) {
             stop_engine();
             std::exit(0);

@@ -50,6 +50,8 @@ void set_limits(const GoParameters& go);
 // Called by the search when the low 16 bits of limits.nodes are zero. Returns true when the
 // search must stop now (deadline passed, "stop" or "quit" read, or the input ended).
 bool periodic_check();
+// Forgets any unfinished piece of a line left over from the last search.
+void start_listening();
 
 // Decimal text to integer like the C library's conversion (leading white space, a sign,
 // digits up to the first non-digit, 0 without digits), saturating at the 32-bit range.

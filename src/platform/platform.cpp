@@ -16,7 +16,7 @@ namespace {
 timespec clock_base;
 bool clock_started = false;
 
-// A byte read after a lone carriage return, handed out before anything else is read.
+// A byte read ahead after a carriage return, handed out before anything else is read.
 int pending_byte = -1;
 bool input_ended = false;
 
@@ -67,20 +67,39 @@ uint32_t tick_count()
 
 int read_input_byte()
 {
-    int c;
     if (pending_byte >= 0) {
-        c = pending_byte;
+        const int c = pending_byte;
         pending_byte = -1;
         return c;
     }
-    c = read_raw_byte();
-    if (c != '\r')
-        return c;
-    int next = read_raw_byte();
-    if (next == '\n')
-        return '\n';
-    pending_byte = next;  // -1 when the input ended right after the carriage return
-    return '\r';
+    return read_raw_byte();
+}
+
+int read_input_line(char* buffer, int size)
+{
+    int n = 0;
+    while (n < size - 1) {
+        const int c = read_input_byte();
+        if (c < 0)
+            break;
+        if (c == '\n' && n > 0 && buffer[n - 1] == '\r') {
+            buffer[n - 1] = '\n';  // "\r\n" reads as "\n"
+            break;
+        }
+        buffer[n++] = char(c);
+        if (c == '\n')
+            break;
+        // A full buffer ending in a carriage return: the newline that may follow belongs to it.
+        if (n == size - 1 && c == '\r') {
+            const int next = read_input_byte();
+            if (next == '\n')
+                buffer[n - 1] = '\n';
+            else
+                pending_byte = next;
+        }
+    }
+    buffer[n] = '\0';
+    return n;
 }
 
 uint32_t input_waiting()

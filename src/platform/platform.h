@@ -16,10 +16,16 @@ constexpr uint32_t TICK_COUNT_AT_START = 1000000;
 uint32_t tick_count();
 
 // Standard input has no user-space buffer: every byte not yet returned here is still in the
-// operating system, where input_waiting() looks. A carriage return directly before a newline
-// is dropped, so "\r\n" reads exactly as "\n".
-// Returns the next byte (0..255), or -1 once the input has ended or failed.
+// operating system, where input_waiting() looks.
+// Returns the next byte (0..255), or -1 once the input has ended or failed. Never waits for a
+// byte beyond the one asked for.
 int read_input_byte();
+
+// Reads a line into buffer, its newline included, or at most size - 1 characters of it, and
+// ends it with a 0. A carriage return directly before the newline is dropped, so a line that
+// ends in "\r\n" reads exactly as one that ends in "\n". Returns the count read: 0 when the
+// input had ended.
+int read_input_line(char* buffer, int size);
 
 // Non-zero when a byte (or the end of input) can be read without blocking.
 uint32_t input_waiting();

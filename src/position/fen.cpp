@@ -106,22 +106,16 @@ void read_fields(const char* c)
 
 void load_fen(const char* fen)
 {
-    Position& p = position;
-    std::memset(p.board, 0, sizeof p.board);
-    std::memset(p.key_history, 0, sizeof p.key_history);
-    std::memset(p.move_stack, 0, sizeof p.move_stack);
-    p.ply = 0;
-    p.root_ply = 0;
-    p.piece_count = 0;
-    p.castling = 0;
-    p.ep_square = 0;
-    p.fifty = 0;
+    // The whole game is replaced; the side to move and the king squares stay unless the text
+    // names them.
+    clear_game();
+    position.ep_square = 0;
 
     read_fields(fen);
 
     sync_bit_sets();
-    p.hash_key = compute_key();
-    p.key_history[0] = p.hash_key;
+    position.hash_key = compute_key();
+    position.key_history[0] = position.hash_key;
 }
 
 void print_board()
