@@ -149,11 +149,12 @@ int play_game(EngineProcess (&engines)[2], int white, const char* opening, const
             return side == 0 ? -1 : 1;
         }
         totals.overshoot.push_back(used - (long long)(budget));
+        const long long clock_before = clock[side];
         clock[side] -= used;
         if (clock[side] < 0) {
             totals.time_losses += 1;
-            std::printf("  time loss: %s, %lld ms over, budget %.1f ms, used %lld ms, ply %d\n",
-                        side == 0 ? "white" : "black", -clock[side], budget, used, ply);
+            std::printf("  time loss: %s at ply %d: clock %lld ms, budget %.1f ms, used %lld ms (%lld over the clock)\n",
+                        side == 0 ? "white" : "black", ply, clock_before, budget, used, -clock[side]);
             return side == 0 ? -1 : 1;
         }
         clock[side] += o.inc_ms;
