@@ -1,4 +1,5 @@
 // The transposition table, move ordering, and the searches.
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -378,6 +379,26 @@ TEST(Driver, SearchesLeaveTheGameAsTheyFoundIt)
         EXPECT_EQ(after, history);
         EXPECT_EQ(position.ply, 0);
     }
+}
+
+// A position whose capture sequences run for millions of nodes: the clock is heard inside
+// them, and a search stopped before its first root move was searched still plays a legal move.
+TEST(Driver, StoppedBeforeAnyRootMoveStillAnswersALegalMove)
+{
+    load_fen("rnbqkbnr/qqqqqqqq/8/8/8/8/QQQQQQQQ/RNBQKBNR w - - 0 1");
+    quiet_search = true;
+    GoParameters go{};
+    go.movetime = 1;  // the budget has run out before the first check
+    set_limits(go);
+    run_search();
+    quiet_search = false;
+    EXPECT_EQ(limits.stop, 1);
+    EXPECT_LE(limits.nodes, 65536u) << "stopped at the first check, inside a capture sequence";
+    load_fen("rnbqkbnr/qqqqqqqq/8/8/8/8/QQQQQQQQ/RNBQKBNR w - - 0 1");
+    Move legal[MAX_MOVES];
+    int32_t count;
+    generate_legal_moves(legal, count);
+    EXPECT_NE(std::find(legal, legal + count, search_state.best_move), legal + count);
 }
 
 TEST(Driver, DeterministicAtAFixedDepth)

@@ -58,6 +58,10 @@ int32_t root_search()
     for (int i = 0; i < count; ++i) {
         pick_move(moves, root_move_scores, i, count);
         const Move move = moves[i];
+        // A search stopped before its first root move was searched still answers a legal move:
+        // the one it was about to search.
+        if (s.best_move == 0)
+            s.best_move = move;
         make_move(move);
         limits.nodes += 1;
         position.hash_key = compute_key();

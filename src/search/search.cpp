@@ -61,6 +61,13 @@ int32_t quiescence(int32_t alpha, int32_t beta)
         }
         limits.nodes += 1;
         searched = true;
+        // The same check as at alpha-beta nodes, once every 65536 counted nodes: a capture
+        // sequence can run for millions of nodes below one alpha-beta node, and the clock and
+        // "stop" must be heard inside it too.
+        if ((limits.nodes & 0xFFFF) == 0 && periodic_check()) {
+            unmake_capture();
+            return 0;
+        }
         const int32_t value = -quiescence(-beta, -alpha);
         unmake_capture();
         if (limits.stop)
