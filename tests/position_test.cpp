@@ -125,6 +125,10 @@ TEST(Fen, MalformedTextIsSafe)
     EXPECT_TRUE(position_is_consistent());
     load_fen("rnbqkbnrrrr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
     EXPECT_TRUE(position_is_consistent());
+    load_fen("r3k4/8/8/8/8/8/8/4K3 w - - 0 1");  // the run of 4 from f8 wraps onto a8
+    EXPECT_EQ(position.board[sq("a8")], EMPTY);
+    EXPECT_EQ(position.board[sq("e8")], BLACK_KING);
+    EXPECT_TRUE(position_is_consistent());
     load_fen("\xff\xfe\x80pppp/8/8/8/8/8/8/8 w - - 0 1");
     EXPECT_EQ(position.board[sq("a8")], EMPTY) << "bytes above 127 are empty squares";
     EXPECT_EQ(position.board[sq("d8")], BLACK_PAWN);

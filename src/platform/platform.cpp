@@ -89,8 +89,8 @@ int read_input_line(char* buffer, int size)
         buffer[n++] = char(c);
         if (c == '\n')
             break;
-        // A full buffer ending in a carriage return: the newline that may follow belongs to it.
-        if (n == size - 1 && c == '\r') {
+        // A full buffer ending in a carriage return: a newline that has followed belongs to it.
+        if (n == size - 1 && c == '\r' && input_waiting() != 0) {
             const int next = read_input_byte();
             if (next == '\n')
                 buffer[n - 1] = '\n';

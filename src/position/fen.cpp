@@ -44,7 +44,10 @@ void read_fields(const char* c)
                 return;
             char ch = *c++;
             if (ch >= '1' && ch <= '8') {
-                file += ch - '0';  // a run past the h-file is cut at the rank's end
+                // Squares are addressed as (rank << 3) | file: a run past the h-file empties
+                // squares elsewhere on the board, never outside it.
+                for (int n = ch - '0'; n > 0; --n, ++file)
+                    p.board[(rank << 3) | file] = EMPTY;
                 continue;
             }
             Square sq = square_of(file, rank);
