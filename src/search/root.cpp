@@ -87,7 +87,6 @@ int32_t root_search()
 
         if (score > best) {
             add_history(move, 2 * depth);
-            pv_table[1][1] = move;
             if (score + SCORE_DROP_MARGIN < s.previous_score)
                 s.score_dropped = 1;
             s.best_move = move;
