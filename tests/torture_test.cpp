@@ -11,108 +11,16 @@
 
 #include <gtest/gtest.h>
 
-#include "e2e/engine_process.h"
+#include "e2e/session.h"
 
 namespace {
 
-const char* const TIMEOUT = "<timeout>";
-
 // Waits that must succeed get plenty of time: a loaded machine running the sanitizer build is
 // many times slower than a Release build on an idle one.
-constexpr int WAIT_MS = 30000;
-// "Promptly": the limit for answers that need no real thinking.
-constexpr long long PROMPT_MS = 3000;
+constexpr Waits PATIENT = {.reply_ms = 30000, .search_ms = 30000};
 
-// One engine process for one test; it never outlives the test, whatever fails.
-struct Engine {
-    EngineProcess process;
-    bool started = false;
-    Engine() { started = start_engine_process(process); }
-    ~Engine() { stop_engine_process(process); }
-    Engine(const Engine&) = delete;
-    Engine& operator=(const Engine&) = delete;
-
-    void send(const std::string& text) { send_text(process, text); }
-
-    std::string next(int timeout_ms = WAIT_MS)
-    {
-        return wait_for_line(process, [](const std::string&) { return true; }, timeout_ms);
-    }
-
-    // Every line up to "readyok" (not included); ends with "<timeout>" when it never came.
-    std::vector<std::string> until_readyok(int timeout_ms = WAIT_MS)
-    {
-        std::vector<std::string> out;
-        for (;;) {
-            std::string line = next(timeout_ms);
-            if (line == "readyok")
-                return out;
-            out.push_back(line);
-            if (line == TIMEOUT)
-                return out;
-        }
-    }
-
-    // Sends the text and "isready"; returns what came before "readyok".
-    std::vector<std::string> reply(const std::string& text, const std::string& eol = "\n")
-    {
-        send(text);
-        send("isready" + eol);
-        return until_readyok();
-    }
-
-    // Every line up to and including "bestmove" (or "<timeout>").
-    std::vector<std::string> until_bestmove(int timeout_ms = WAIT_MS)
-    {
-        std::vector<std::string> out;
-        for (;;) {
-            std::string line = next(timeout_ms);
-            out.push_back(line);
-            if (line == TIMEOUT || line.rfind("bestmove ", 0) == 0)
-                return out;
-        }
-    }
-
-    std::vector<std::string> search(const std::string& go_line, int timeout_ms = WAIT_MS)
-    {
-        send(go_line);
-        return until_bestmove(timeout_ms);
-    }
-
-    // The engine is still there and answers; then the end of its input ends it with status 0.
-    void expect_responsive_then_clean_exit()
-    {
-        EXPECT_EQ(reply(""), std::vector<std::string>{});
-        close_input(process);
-        EXPECT_EQ(wait_for_exit(process, WAIT_MS), 0);
-    }
-};
-
-#define START_ENGINE(name) \
-    Engine name;           \
-    ASSERT_TRUE(name.started) << "no banner from " << KORVANE_BINARY
-
-bool starts_with(const std::string& line, const std::string& prefix) { return line.rfind(prefix, 0) == 0; }
-
-int count_prefix(const std::vector<std::string>& lines, const std::string& prefix)
-{
-    return int(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return starts_with(l, prefix); }));
-}
-
-bool is_move(const std::string& word)
-{
-    return (word.size() == 4 || (word.size() == 5 && std::string("qrbn").find(word[4]) != std::string::npos)) &&
-           word[0] >= 'a' && word[0] <= 'h' && word[1] >= '1' && word[1] <= '8' && word[2] >= 'a' &&
-           word[2] <= 'h' && word[3] >= '1' && word[3] <= '8';
-}
-
-// The move of a reply that ends in "bestmove X", or "" when it does not.
-std::string bestmove_of(const std::vector<std::string>& lines)
-{
-    if (lines.empty() || !starts_with(lines.back(), "bestmove ") || !is_move(lines.back().substr(9)))
-        return "";
-    return lines.back().substr(9);
-}
+// How long a search that must not end by itself is watched.
+constexpr int QUIET_MS = 300;
 
 // The node count of the closing line "info time T nodes N nps S ", or -1.
 long long closing_nodes(const std::vector<std::string>& lines)
@@ -125,15 +33,6 @@ long long closing_nodes(const std::vector<std::string>& lines)
             return std::atoll(line.c_str() + at + 7);
     }
     return -1;
-}
-
-// The letter on a square in a board print ('.' for an empty square).
-char square_in(const std::vector<std::string>& print, const std::string& square)
-{
-    const int file = square[0] - 'a', rank = square[1] - '1';
-    if (print.size() < 8 || print[size_t(7 - rank)].size() < size_t(2 + 2 * file + 1))
-        return '?';
-    return print[size_t(7 - rank)][size_t(2 + 2 * file)];
 }
 
 // A board print: eight ranks, a blank line, the files, the side to move, counters and key.
@@ -153,16 +52,6 @@ bool is_board_print(const std::vector<std::string>& print)
                 return false;
     }
     return true;
-}
-
-const std::vector<std::string> START_RANKS = {
-    "8 r n b q k b n r ", "7 p p p p p p p p ", "6 . . . . . . . . ", "5 . . . . . . . . ",
-    "4 . . . . . . . . ", "3 . . . . . . . . ", "2 P P P P P P P P ", "1 R N B Q K B N R ",
-};
-
-std::vector<std::string> ranks_of(const std::vector<std::string>& print)
-{
-    return std::vector<std::string>(print.begin(), print.begin() + long(std::min<size_t>(8, print.size())));
 }
 
 // The engine's own position command takes the move back without complaint.
@@ -209,12 +98,13 @@ std::vector<std::string> without_times(const std::vector<std::string>& lines)
     return out;
 }
 
-// The engine runs an infinite search from the start position; nothing is answered yet.
-void start_infinite_search(Engine& engine, const std::string& go_line = "go infinite\n")
+// A short search from the start position, already set up, plays a legal move; then the engine
+// still answers, and exits cleanly when its input ends.
+void expect_legal_search_then_clean_exit(Engine& engine)
 {
-    EXPECT_EQ(engine.reply("position startpos\n"), std::vector<std::string>{});
-    engine.send(go_line);
-    EXPECT_EQ(count_prefix(collect_lines(engine.process, 300), "bestmove"), 0) << go_line << " ended by itself";
+    const std::vector<std::string> out = engine.search("go depth 3\n");
+    expect_legal_in(engine, "position startpos", bestmove_of(out));
+    engine.expect_responsive_then_clean_exit();
 }
 
 } // namespace
@@ -224,8 +114,8 @@ void start_infinite_search(Engine& engine, const std::string& go_line = "go infi
 
 TEST(TortureListening, CommandsDuringASearchAreLostAndIsreadyWaitsForTheEnd)
 {
-    START_ENGINE(engine);
-    start_infinite_search(engine);
+    START_ENGINE(engine, PATIENT);
+    start_infinite_search(engine, QUIET_MS);
     // Everything but "stop" and "quit" is consumed in pieces and dropped: no answer to
     // "isready" or "uci", no new position, no second search.
     engine.send("isready\nuci\nposition startpos moves a2a4 h7h5\ngo depth 1\nprint\nisready\r\n");
@@ -246,10 +136,10 @@ TEST(TortureListening, CommandsDuringASearchAreLostAndIsreadyWaitsForTheEnd)
     engine.send("isready\n");
     EXPECT_EQ(engine.next(), "readyok");
     EXPECT_EQ(collect_lines(engine.process, 300), std::vector<std::string>{}) << "a dropped line was answered late";
-    const std::vector<std::string> after_search = engine.reply("print\n");
+    const std::vector<std::string> after_search = engine.board();
     ASSERT_TRUE(is_board_print(after_search)) << testing::PrintToString(after_search);
     EXPECT_EQ(engine.reply("position startpos moves " + best + "\n"), std::vector<std::string>{});
-    const std::vector<std::string> replayed = engine.reply("print\n");
+    const std::vector<std::string> replayed = engine.board();
     EXPECT_EQ(ranks_of(after_search), ranks_of(replayed));
     EXPECT_EQ(after_search[10], "turn: B");
     engine.expect_responsive_then_clean_exit();
@@ -259,8 +149,8 @@ TEST(TortureListening, StopAndQuitDuringASearch)
 {
     {
         // "quit" during a search with a depth only stops it, promptly.
-        START_ENGINE(engine);
-        start_infinite_search(engine, "go depth 40\n");
+        START_ENGINE(engine, PATIENT);
+        start_infinite_search(engine, QUIET_MS, "go depth 40\n");
         const long long sent = now_ms();
         engine.send("quit\n");
         std::vector<std::string> out = engine.until_bestmove();
@@ -270,11 +160,11 @@ TEST(TortureListening, StopAndQuitDuringASearch)
     }
     {
         // Both in one write: "stop" ends the search, then the command loop reads "quit".
-        START_ENGINE(engine);
-        start_infinite_search(engine);
+        START_ENGINE(engine, PATIENT);
+        start_infinite_search(engine, QUIET_MS);
         const long long sent = now_ms();
         engine.send("stop\nquit\n");
-        EXPECT_EQ(wait_for_exit(engine.process, WAIT_MS), 0);
+        EXPECT_EQ(engine.exit_status(), 0);
         EXPECT_LT(now_ms() - sent, PROMPT_MS);
         std::vector<std::string> out = collect_lines(engine.process, 0);
         EXPECT_EQ(count_prefix(out, "bestmove"), 1) << testing::PrintToString(out);
@@ -282,16 +172,16 @@ TEST(TortureListening, StopAndQuitDuringASearch)
     }
     {
         // "quit" twice: the first stops the search, the second ends the program.
-        START_ENGINE(engine);
-        start_infinite_search(engine);
+        START_ENGINE(engine, PATIENT);
+        start_infinite_search(engine, QUIET_MS);
         engine.send("quit\nquit\n");
-        EXPECT_EQ(wait_for_exit(engine.process, WAIT_MS), 0);
+        EXPECT_EQ(engine.exit_status(), 0);
         std::vector<std::string> out = collect_lines(engine.process, 0);
         EXPECT_EQ(count_prefix(out, "bestmove"), 1) << testing::PrintToString(out);
     }
     {
         // "stop" with nothing to stop, several times in one write, then a search of its own.
-        START_ENGINE(engine);
+        START_ENGINE(engine, PATIENT);
         EXPECT_EQ(engine.reply("stop\nstop\r\nstop\n"), std::vector<std::string>{});
         std::vector<std::string> out = engine.search("go depth 3\n");
         ASSERT_EQ(out.size(), 2u) << testing::PrintToString(out);
@@ -307,7 +197,7 @@ TEST(TortureListening, LineArrivingInPartsDoesNotHoldATimedSearch)
     // search and the rest only later. The search still ends on its clock.
     for (const char* part : {"st", "x\r"}) {
         SCOPED_TRACE(testing::PrintToString(part));
-        START_ENGINE(engine);
+        START_ENGINE(engine, PATIENT);
         EXPECT_EQ(engine.reply("position startpos\n"), std::vector<std::string>{});
         const long long sent = now_ms();
         engine.send("go movetime 300\n");
@@ -325,8 +215,8 @@ TEST(TortureListening, LineArrivingInPartsDoesNotHoldATimedSearch)
 
 TEST(TortureListening, PonderhitLeavesAPonderSearchRunningUntilStop)
 {
-    START_ENGINE(engine);
-    start_infinite_search(engine, "go ponder\n");
+    START_ENGINE(engine, PATIENT);
+    start_infinite_search(engine, QUIET_MS, "go ponder\n");
     engine.send("ponderhit\n");
     std::vector<std::string> before_stop = collect_lines(engine.process, 300);
     EXPECT_EQ(count_prefix(before_stop, "bestmove"), 0) << "ponderhit ended the search";
@@ -348,7 +238,7 @@ TEST(TortureListening, PonderhitLeavesAPonderSearchRunningUntilStop)
 
 TEST(TortureInput, HundredThousandCharacterLines)
 {
-    START_ENGINE(engine);
+    START_ENGINE(engine, PATIENT);
     std::mt19937 random(1729);
     // Letters that begin no command (go, isready, position, quit, setoption, test, uci...) and
     // digits nowhere, so that no piece of the line is a command and no move text is legal.
@@ -363,9 +253,9 @@ TEST(TortureInput, HundredThousandCharacterLines)
         EXPECT_FALSE(out.empty());
         for (const std::string& line : out)
             ASSERT_EQ(line, "ERROR MOVE!");
-        std::vector<std::string> board = engine.reply("print\n");
+        std::vector<std::string> board = engine.board();
         ASSERT_TRUE(is_board_print(board)) << testing::PrintToString(board);
-        EXPECT_EQ(ranks_of(board), START_RANKS);
+        EXPECT_EQ(ranks_of(board), ranks_of(START_BOARD));
     }
 
     // A line that is no command in any of its pieces.
@@ -373,14 +263,12 @@ TEST(TortureInput, HundredThousandCharacterLines)
     no_command.front() = 'x';
     no_command.back() = '\n';
     EXPECT_EQ(engine.reply(no_command), std::vector<std::string>{});
-    std::vector<std::string> out = engine.search("go depth 3\n");
-    expect_legal_in(engine, "position startpos", bestmove_of(out));
-    engine.expect_responsive_then_clean_exit();
+    expect_legal_search_then_clean_exit(engine);
 }
 
 TEST(TortureInput, PieceOfALongLineThatBeginsWithGoSearches)
 {
-    START_ENGINE(engine);
+    START_ENGINE(engine, PATIENT);
     // Pieces: 4095 x's; "go depth 2" padded with blanks to 4095 characters; "yyy...\n".
     std::string line = std::string(4095, 'x') + "go depth 2";
     line += std::string(2 * 4095 - line.size(), ' ');
@@ -410,7 +298,7 @@ TEST(TortureInput, PieceOfALongLineThatBeginsWithGoSearches)
 
 TEST(TortureInput, RandomBytes)
 {
-    START_ENGINE(engine);
+    START_ENGINE(engine, PATIENT);
     std::mt19937 random(20240611);
     auto random_bytes = [&](size_t length) {
         std::string bytes;
@@ -451,14 +339,12 @@ TEST(TortureInput, RandomBytes)
     }
 
     EXPECT_EQ(engine.reply("position startpos\n"), std::vector<std::string>{});
-    std::vector<std::string> out = engine.search("go depth 3\n");
-    expect_legal_in(engine, "position startpos", bestmove_of(out));
-    engine.expect_responsive_then_clean_exit();
+    expect_legal_search_then_clean_exit(engine);
 }
 
 TEST(TortureInput, NulBytesInsideLines)
 {
-    START_ENGINE(engine);
+    START_ENGINE(engine, PATIENT);
     using namespace std::string_literals;
     // The line begins with "isready": answered, whatever follows the NUL.
     engine.send("isready\0garbage\n"s);
@@ -470,10 +356,8 @@ TEST(TortureInput, NulBytesInsideLines)
     EXPECT_EQ(engine.reply("\0quit\n"s), std::vector<std::string>{});
     std::vector<std::string> board = engine.reply("print\0 garbage \xff\n"s);
     EXPECT_TRUE(is_board_print(board)) << testing::PrintToString(board);
-    EXPECT_EQ(ranks_of(board), START_RANKS);
-    std::vector<std::string> out = engine.search("go depth 3\n");
-    expect_legal_in(engine, "position startpos", bestmove_of(out));
-    engine.expect_responsive_then_clean_exit();
+    EXPECT_EQ(ranks_of(board), ranks_of(START_BOARD));
+    expect_legal_search_then_clean_exit(engine);
 }
 
 TEST(TortureInput, CarriageReturnSessionAnswersLikeNewlineSession)
@@ -493,7 +377,7 @@ TEST(TortureInput, CarriageReturnSessionAnswersLikeNewlineSession)
     };
     auto run = [&](const std::string& eol) {
         std::vector<std::string> transcript;
-        Engine engine;
+        Engine engine(PATIENT);
         EXPECT_TRUE(engine.started);
         if (!engine.started)
             return transcript;
@@ -508,7 +392,7 @@ TEST(TortureInput, CarriageReturnSessionAnswersLikeNewlineSession)
             transcript.insert(transcript.end(), out.begin(), out.end());
         }
         engine.send("quit" + eol);
-        EXPECT_EQ(wait_for_exit(engine.process, WAIT_MS), 0) << testing::PrintToString(eol);
+        EXPECT_EQ(engine.exit_status(), 0) << testing::PrintToString(eol);
         return without_times(transcript);
     };
     const std::vector<std::string> with_newlines = run("\n");
@@ -526,7 +410,7 @@ TEST(TortureInput, CarriageReturnSessionAnswersLikeNewlineSession)
 
 TEST(TortureGo, EveryParameterRepeatedParametersAndMissingValues)
 {
-    START_ENGINE(engine);
+    START_ENGINE(engine, PATIENT);
     for (const char* line : {
              "go wtime 1000 btime 1000 winc 10 binc 10 movestogo 20 movetime 200 depth 3 nodes 100 mate 2 "
              "searchmoves e2e4",
@@ -568,7 +452,7 @@ TEST(TortureGo, EveryParameterRepeatedParametersAndMissingValues)
 
 TEST(TortureSetoption, HashValuesOutOfRangeAndMalformed)
 {
-    START_ENGINE(engine);
+    START_ENGINE(engine, PATIENT);
     for (const char* value : {"0", "-5", "99999999999", "abc", "", " ", "2048", "+64", "32abc", "1e9",
                               "2147483647", "2147483648", "-2147483649", "99999999999999999999999999999",
                               "\xff\xfe", "64 value 128", "-0"}) {
@@ -595,7 +479,7 @@ TEST(TortureSetoption, HashValuesOutOfRangeAndMalformed)
 
 TEST(TorturePosition, TwoThousandMoveLine)
 {
-    START_ENGINE(engine);
+    START_ENGINE(engine, PATIENT);
     std::string line = "position startpos moves";
     for (int i = 0; i < 500; ++i)
         line += " g1f3 g8f6 f3g1 f6g8";
@@ -608,7 +492,7 @@ TEST(TorturePosition, TwoThousandMoveLine)
         EXPECT_EQ(reply, "ERROR MOVE!");
 
     // The piece held 814 whole moves: 203 times round the shuffle, then g1f3 g8f6.
-    std::vector<std::string> board = engine.reply("print\n");
+    std::vector<std::string> board = engine.board();
     ASSERT_TRUE(is_board_print(board)) << testing::PrintToString(board);
     EXPECT_EQ(square_in(board, "f3"), 'N');
     EXPECT_EQ(square_in(board, "f6"), 'n');
@@ -634,7 +518,7 @@ TEST(TorturePosition, TwoThousandMoveLine)
         ASSERT_FALSE(bestmove_of(search).empty()) << "move " << move << ": " << testing::PrintToString(search);
         ASSERT_NE(bestmove_of(search), "a1a1") << "move " << move;
     }
-    board = engine.reply("print\n");
+    board = engine.board();
     ASSERT_TRUE(is_board_print(board)) << testing::PrintToString(board);
     std::string pieces;
     for (size_t rank = 0; rank < 8; ++rank)
@@ -651,7 +535,7 @@ TEST(TorturePosition, TwoThousandMoveLine)
 
 TEST(TorturePosition, BrokenFens)
 {
-    START_ENGINE(engine);
+    START_ENGINE(engine, PATIENT);
     for (const char* fen : {
              "",
              "8/8",
@@ -693,17 +577,14 @@ TEST(TorturePosition, BrokenFens)
         SCOPED_TRACE(testing::PrintToString(fen));
         const std::string position_line = std::string("position fen ") + fen + "\n";
         EXPECT_EQ(engine.reply(position_line), std::vector<std::string>{});
-        std::vector<std::string> board = engine.reply("print\n");
+        std::vector<std::string> board = engine.board();
         EXPECT_TRUE(is_board_print(board)) << testing::PrintToString(board);
         std::vector<std::string> out = engine.search("go depth 3\n");
-        ASSERT_TRUE(starts_with(out.back(), "bestmove ") && is_move(out.back().substr(9)))
-            << testing::PrintToString(out);
+        ASSERT_TRUE(is_bestmove_line(out.back())) << testing::PrintToString(out);
         EXPECT_EQ(engine.reply(""), std::vector<std::string>{});
     }
     EXPECT_EQ(engine.reply("position startpos\n"), std::vector<std::string>{});
-    std::vector<std::string> out = engine.search("go depth 3\n");
-    expect_legal_in(engine, "position startpos", bestmove_of(out));
-    engine.expect_responsive_then_clean_exit();
+    expect_legal_search_then_clean_exit(engine);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -713,44 +594,34 @@ TEST(TortureEndOfInput, ClosingInputDuringSearchesAndWhileIdle)
 {
     for (const char* go_line : {"go infinite\n", "go depth 40\n", "go ponder\n"}) {
         SCOPED_TRACE(go_line);
-        START_ENGINE(engine);
-        start_infinite_search(engine, go_line);
-        const long long closed = now_ms();
-        close_input(engine.process);
-        std::vector<std::string> out = engine.until_bestmove();
-        EXPECT_FALSE(bestmove_of(out).empty()) << testing::PrintToString(out);
-        EXPECT_EQ(wait_for_exit(engine.process, WAIT_MS), 0);
-        EXPECT_LT(now_ms() - closed, PROMPT_MS);
+        START_ENGINE(engine, PATIENT);
+        start_infinite_search(engine, QUIET_MS, go_line);
+        expect_closing_input_ends_search_and_program(engine);
         EXPECT_EQ(count_prefix(engine.process.lines, "bestmove"), 1);
     }
     {
         // The input ends in the middle of "stop".
-        START_ENGINE(engine);
-        start_infinite_search(engine);
+        START_ENGINE(engine, PATIENT);
+        start_infinite_search(engine, QUIET_MS);
         engine.send("sto");
-        const long long closed = now_ms();
-        close_input(engine.process);
-        std::vector<std::string> out = engine.until_bestmove();
-        EXPECT_FALSE(bestmove_of(out).empty()) << testing::PrintToString(out);
-        EXPECT_EQ(wait_for_exit(engine.process, WAIT_MS), 0);
-        EXPECT_LT(now_ms() - closed, PROMPT_MS);
+        expect_closing_input_ends_search_and_program(engine);
     }
     {
         // The input ends right after the "go" line, before the search has begun.
-        START_ENGINE(engine);
+        START_ENGINE(engine, PATIENT);
         engine.send("position startpos\ngo infinite\n");
         close_input(engine.process);
-        EXPECT_EQ(wait_for_exit(engine.process, WAIT_MS), 0);
+        EXPECT_EQ(engine.exit_status(), 0);
         EXPECT_EQ(count_prefix(engine.process.lines, "bestmove"), 1) << testing::PrintToString(engine.process.lines);
     }
     {
         // Idle: nothing more is printed.
-        START_ENGINE(engine);
+        START_ENGINE(engine, PATIENT);
         EXPECT_EQ(engine.reply("position startpos moves e2e4\n"), std::vector<std::string>{});
         const size_t printed = engine.process.lines.size();
         const long long closed = now_ms();
         close_input(engine.process);
-        EXPECT_EQ(wait_for_exit(engine.process, WAIT_MS), 0);
+        EXPECT_EQ(engine.exit_status(), 0);
         EXPECT_LT(now_ms() - closed, PROMPT_MS);
         EXPECT_EQ(engine.process.lines.size(), printed);
     }

@@ -1,0 +1,87 @@
+// A session with the korvane binary for the end-to-end tests: one engine process per test,
+// driven line by line as a chess interface drives it, and the checks on its output that more
+// than one test file makes.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "e2e/engine_process.h"
+
+// The engine's first line, and what a wait reads when no line came in time.
+const char* const BANNER = "Korvane 1.84 by Merevik Tavo";
+const char* const TIMEOUT = "<timeout>";
+
+// "Promptly": the limit for answers that need no real thinking.
+constexpr long long PROMPT_MS = 3000;
+
+// How long a session waits before it reads "<timeout>": reply_ms for a line, a reply up to
+// "readyok" and the program's exit; search_ms for the best move that ends a search.
+struct Waits {
+    int reply_ms = 10000;
+    int search_ms = 60000;
+};
+
+// One engine process for one test; it never outlives the test, whatever fails. A wait called
+// without a timeout uses the session's.
+struct Engine {
+    EngineProcess process;
+    Waits waits;
+    bool started = false;
+
+    explicit Engine(Waits session_waits = {});
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    void send(const std::string& text);
+    // The next line, whatever it is.
+    std::string next(std::optional<int> timeout_ms = {});
+    // Every line up to "readyok" (not included); ends with "<timeout>" when it never came.
+    std::vector<std::string> until_readyok(std::optional<int> timeout_ms = {});
+    // Sends the text, then "isready" ended by eol, and returns every line printed before
+    // "readyok": the engine handles lines in order, so these are the text's whole reply.
+    std::vector<std::string> reply(const std::string& text, const std::string& eol = "\n");
+    // Every line up to and including "bestmove" (or "<timeout>").
+    std::vector<std::string> until_bestmove(std::optional<int> timeout_ms = {});
+    // Sends a "go" line and returns every line up to and including "bestmove".
+    std::vector<std::string> search(const std::string& go_line, std::optional<int> timeout_ms = {});
+    // The reply to "print".
+    std::vector<std::string> board();
+    // Waits for the program to end; its exit status, or -1 when it did not end in time.
+    int exit_status();
+    // The engine is still there and answers; then the end of its input ends it with status 0.
+    void expect_responsive_then_clean_exit();
+};
+
+// Starts an engine session for the test, with the session's waits when given, and stops the
+// test when the engine does not come up.
+#define START_ENGINE(name, ...)    \
+    Engine name{__VA_ARGS__};      \
+    ASSERT_TRUE(name.started) << "no banner from " << KORVANE_BINARY
+
+bool starts_with(const std::string& line, const std::string& prefix);
+int count_prefix(const std::vector<std::string>& lines, const std::string& prefix);
+
+// A move text: from-square, to-square and, for a promotion, the piece's letter.
+bool is_move(const std::string& word);
+// "bestmove M" with exactly one blank.
+bool is_bestmove_line(const std::string& line);
+// The move of a reply that ends in "bestmove M", or "" when it does not.
+std::string bestmove_of(const std::vector<std::string>& lines);
+
+// The start position as "print" shows it.
+extern const std::vector<std::string> START_BOARD;
+// The first eight lines of a board print: the ranks 8 down to 1.
+std::vector<std::string> ranks_of(const std::vector<std::string>& print);
+// The letter on a square in a board print ('.' for an empty square, '?' for no such line).
+char square_in(const std::vector<std::string>& print, const std::string& square);
+
+// Sets up the start position and sends go_line, a search that must not end by itself: no best
+// move comes within quiet_ms.
+void start_infinite_search(Engine& engine, int quiet_ms, const std::string& go_line = "go infinite\n");
+// Closes the engine's input while it searches: the search still ends with a best move and the
+// program exits with status 0, all promptly.
+void expect_closing_input_ends_search_and_program(Engine& engine);
