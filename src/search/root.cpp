@@ -8,15 +8,6 @@ namespace {
 constexpr int CURRMOVE_MIN_DEPTH = 5;   // shallower iterations finish too fast to report
 constexpr int32_t SCORE_DROP_MARGIN = 40;
 
-// Row 1 of the variation becomes the move followed by row 2.
-void update_root_pv(Move move)
-{
-    pv_table[1][1] = move;
-    for (int column = 2; column < pv_length[2]; ++column)
-        pv_table[1][column] = pv_table[2][column];
-    pv_length[1] = pv_length[2];
-}
-
 } // namespace
 
 int32_t repetition_count()
@@ -92,7 +83,7 @@ int32_t root_search()
             s.best_move = move;
             best = score;
             s.root_score = score;
-            update_root_pv(move);
+            update_pv(1, move);
             if (depth >= CURRMOVE_MIN_DEPTH)
                 print_info(score, depth);
         }

@@ -4,16 +4,6 @@
 
 namespace {
 
-// Row ply of the variation becomes the move followed by row ply + 1.
-inline void update_pv(int ply, Move move)
-{
-    pv_table[ply][ply] = move;
-    const int length = pv_length[ply + 1];
-    for (int column = ply + 1; column < length; ++column)
-        pv_table[ply][column] = pv_table[ply + 1][column];
-    pv_length[ply] = length;
-}
-
 inline void push_killer(int ply, Move move)
 {
     killer_moves[ply][2] = killer_moves[ply][1];

@@ -68,6 +68,16 @@ void score_captures(const Move* moves, int32_t* scores, int count);
 // Raises a history counter, saturating so that no search, however long, overflows it.
 void add_history(Move move, int32_t amount);
 
+// Row ply of the principal variation becomes the move followed by row ply + 1.
+inline void update_pv(int ply, Move move)
+{
+    pv_table[ply][ply] = move;
+    const int length = pv_length[ply + 1];
+    for (int column = ply + 1; column < length; ++column)
+        pv_table[ply][column] = pv_table[ply + 1][column];
+    pv_length[ply] = length;
+}
+
 // Swaps the first highest-scoring entry of i..count-1 into place i: ties keep list order.
 inline void pick_move(Move* moves, int32_t* scores, int i, int count)
 {
