@@ -251,11 +251,15 @@ int main(int argc, char** argv)
 
     std::printf("results: +%d -%d =%d (white wins, black wins, draws), %d adjudicated at %d plies\n",
                 totals.white_wins, totals.black_wins, totals.draws, totals.adjudicated, o.max_plies);
-    std::printf("overshoot ms (used minus budget): min %s median %s p90 %s p99 %s max %s\n",
-                percentile(totals.overshoot, 0).c_str(), percentile(totals.overshoot, 0.5).c_str(),
-                percentile(totals.overshoot, 0.9).c_str(), percentile(totals.overshoot, 0.99).c_str(),
-                percentile(totals.overshoot, 1).c_str());
     std::printf("games: %d\nmoves: %d\nillegal moves: %d\ncrashes: %d\ntime losses: %d\n", totals.games, totals.moves,
                 totals.illegal, totals.crashes, totals.time_losses);
+    long long sum = 0;
+    for (long long o_ms : totals.overshoot)
+        sum += o_ms;
+    std::printf("overshoot ms (used minus budget, %zu moves): mean %.1f min %s p10 %s median %s p90 %s p99 %s max %s\n",
+                totals.overshoot.size(), totals.overshoot.empty() ? 0.0 : double(sum) / double(totals.overshoot.size()),
+                percentile(totals.overshoot, 0).c_str(), percentile(totals.overshoot, 0.1).c_str(),
+                percentile(totals.overshoot, 0.5).c_str(), percentile(totals.overshoot, 0.9).c_str(),
+                percentile(totals.overshoot, 0.99).c_str(), percentile(totals.overshoot, 1).c_str());
     return totals.illegal == 0 && totals.crashes == 0 ? 0 : 1;
 }
