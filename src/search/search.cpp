@@ -46,7 +46,7 @@ int32_t quiescence(int32_t alpha, int32_t beta)
         const Move move = list.moves[i];
         make_capture(move);
         if (!move_was_legal()) {
-            unmake_move();
+            unmake_capture();
             continue;
         }
         limits.nodes += 1;
