@@ -29,17 +29,16 @@ std::vector<std::string> words_of(const std::string& line)
 bool is_number(const std::string& word, bool signed_allowed = false)
 {
     size_t start = signed_allowed && !word.empty() && word[0] == '-' ? 1 : 0;
-    return word.size() > start && std::all_of(word.begin() + long(start), word.end(), [](char c) {
-               return c >= '0' && c <= '9';
-           });
+    return word.size() > start &&
+           std::all_of(word.begin() + long(start), word.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // "info time T nodes N nps S " with the blank at the end.
 bool is_closing_line(const std::string& line)
 {
     const std::vector<std::string> w = words_of(line);
-    return w.size() == 8 && w[0] == "info" && w[1] == "time" && is_number(w[2]) && w[3] == "nodes" &&
-           is_number(w[4]) && w[5] == "nps" && is_number(w[6]) && w[7].empty();
+    return w.size() == 8 && w[0] == "info" && w[1] == "time" && is_number(w[2]) && w[3] == "nodes" && is_number(w[4]) &&
+           w[5] == "nps" && is_number(w[6]) && w[7].empty();
 }
 
 // "info depth D currmove M currmovenumber N"
@@ -155,7 +154,7 @@ const std::vector<std::string> IDENTITY = {
     "uciok",
 };
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Start-up, identity and the line reader
@@ -316,8 +315,8 @@ TEST(E2ePerft, DeeperTotalsMatchTheKnownCounts)
         const char* total;
         const char* first;
     };
-    for (const Case& c : {Case{3, "8902", "b1c3 - 440 "}, Case{4, "197281", "b1c3 - 9755 "},
-                          Case{5, "4865609", "b1c3 - 234656 "}}) {
+    for (const Case& c :
+         {Case{3, "8902", "b1c3 - 440 "}, Case{4, "197281", "b1c3 - 9755 "}, Case{5, "4865609", "b1c3 - 234656 "}}) {
         SCOPED_TRACE(c.depth);
         std::vector<std::string> out = engine.reply("perft " + std::to_string(c.depth) + "\n");
         ASSERT_GE(out.size(), 23u) << testing::PrintToString(out);
@@ -327,8 +326,7 @@ TEST(E2ePerft, DeeperTotalsMatchTheKnownCounts)
         unsigned long long sum = 0;
         for (size_t i = 0; i < 20; ++i) {
             const std::vector<std::string> w = words_of(out[i]);
-            ASSERT_TRUE(w.size() == 4 && is_move(w[0]) && w[1] == "-" && is_number(w[2]) && w[3].empty())
-                << out[i];
+            ASSERT_TRUE(w.size() == 4 && is_move(w[0]) && w[1] == "-" && is_number(w[2]) && w[3].empty()) << out[i];
             sum += std::stoull(w[2]);
         }
         EXPECT_EQ(std::to_string(sum), c.total);
@@ -684,7 +682,7 @@ TEST(E2eSearch, NoLegalMoveAnswersA1A1AndKeepsThePosition)
 {
     START_ENGINE(engine);
     for (const char* fen : {"R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1",  // checkmated
-                            "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"}) {   // stalemated
+                            "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"}) {  // stalemated
         SCOPED_TRACE(fen);
         EXPECT_EQ(engine.reply(std::string("position fen ") + fen + "\n"), std::vector<std::string>{});
         const std::vector<std::string> before = engine.board();

@@ -370,4 +370,4 @@ const EvalCase WHOLE_POSITION_CASES[] = {
 };
 INSTANTIATE_TEST_SUITE_P(WholePositions, EvalTerms, ::testing::ValuesIn(WHOLE_POSITION_CASES), case_name);
 
-} // namespace
+}  // namespace

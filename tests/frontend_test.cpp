@@ -65,7 +65,7 @@ void arm_check(bool deadline_passed)
     listen_during_search = true;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Go, WorkedBudgets)
 {

@@ -79,13 +79,17 @@ std::set<int> as_set(const RaySquare (&list)[N])
     return result;
 }
 
-} // namespace
+}  // namespace
 
 TEST(RayTable, EveryRowHoldsTheGeometricSquares)
 {
     for (int s = 0; s < 64; ++s) {
-        EXPECT_EQ(as_set(KnightSteps[s]), geometric(s, {{1, 2}, {2, 1}, {2, -1}, {1, -2}, {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}}, false)) << s;
-        EXPECT_EQ(as_set(KingSteps[s]), geometric(s, {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}}, false)) << s;
+        EXPECT_EQ(as_set(KnightSteps[s]),
+                  geometric(s, {{1, 2}, {2, 1}, {2, -1}, {1, -2}, {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}}, false))
+            << s;
+        EXPECT_EQ(as_set(KingSteps[s]),
+                  geometric(s, {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}}, false))
+            << s;
         std::set<int> bishop, rook;
         for (int slot = 0; slot < 4; ++slot) {
             auto b = as_set(BishopRays[s][slot]), r = as_set(RookRays[s][slot]);
@@ -117,7 +121,7 @@ TEST(RayTable, IrregularOrders)
     EXPECT_EQ(names(KingSteps[sq("e1")], 8), "d1 f1 d2 e2 f2");
     EXPECT_EQ(names(KingSteps[sq("d4")], 8), "c3 d3 e3 c4 e4 c5 d5 e5");
 
-    auto slots = [](const RaySquare (&row)[4][7]) {
+    auto slots = [](const RaySquare(&row)[4][7]) {
         std::string text;
         for (int slot = 0; slot < 4; ++slot)
             text += (slot ? " | " : "") + names(row[slot], 7);

@@ -16,7 +16,7 @@ Move word(const char* from, const char* to, int kind = MOVE_NORMAL)
 
 Square sq(const char* name) { return square_of(name[0] - 'a', name[1] - '1'); }
 
-} // namespace
+}  // namespace
 
 TEST(Keys, FixedSeedGivesKnownKeys)
 {

@@ -47,7 +47,7 @@ struct OneSlotTable {
     ~OneSlotTable() { allocate_table(DEFAULT_TABLE_ENTRIES); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(Table, FreshTableKnowsNothing)
 {

@@ -21,7 +21,7 @@ public:
 };
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
 
-} // namespace
+}  // namespace
 
 const std::vector<SuitePosition>& perft_suite()
 {

@@ -107,7 +107,7 @@ void expect_legal_search_then_clean_exit(Engine& engine)
     engine.expect_responsive_then_clean_exit();
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Lines sent while the engine searches
@@ -128,7 +128,8 @@ TEST(TortureListening, CommandsDuringASearchAreLostAndIsreadyWaitsForTheEnd)
     const std::string best = bestmove_of(out);
     ASSERT_FALSE(best.empty()) << testing::PrintToString(out);
     for (const std::string& line : out)
-        EXPECT_TRUE(starts_with(line, "info ") || starts_with(line, "bestmove ")) << "answer during the search: " << line;
+        EXPECT_TRUE(starts_with(line, "info ") || starts_with(line, "bestmove "))
+            << "answer during the search: " << line;
     EXPECT_EQ(count_prefix(out, "bestmove"), 1);
 
     // After "bestmove" the engine listens again; its board is the start position plus its own
@@ -363,16 +364,11 @@ TEST(TortureInput, NulBytesInsideLines)
 TEST(TortureInput, CarriageReturnSessionAnswersLikeNewlineSession)
 {
     const std::vector<std::string> session = {
-        "uci",
-        "setoption name Hash value 64",
-        "ucinewgame",
-        "position startpos moves e2e4 e7e5 g1f3 zzzz",
-        "print",
-        "go depth 4",
-        "print",
-        "position fen r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 7 20 moves e1g1",
-        "go depth 5",
-        "print",
+        "uci",        "setoption name Hash value 64",
+        "ucinewgame", "position startpos moves e2e4 e7e5 g1f3 zzzz",
+        "print",      "go depth 4",
+        "print",      "position fen r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 7 20 moves e1g1",
+        "go depth 5", "print",
         "perft 1",
     };
     auto run = [&](const std::string& eol) {
@@ -453,9 +449,9 @@ TEST(TortureGo, EveryParameterRepeatedParametersAndMissingValues)
 TEST(TortureSetoption, HashValuesOutOfRangeAndMalformed)
 {
     START_ENGINE(engine, PATIENT);
-    for (const char* value : {"0", "-5", "99999999999", "abc", "", " ", "2048", "+64", "32abc", "1e9",
-                              "2147483647", "2147483648", "-2147483649", "99999999999999999999999999999",
-                              "\xff\xfe", "64 value 128", "-0"}) {
+    for (const char* value :
+         {"0", "-5", "99999999999", "abc", "", " ", "2048", "+64", "32abc", "1e9", "2147483647", "2147483648",
+          "-2147483649", "99999999999999999999999999999", "\xff\xfe", "64 value 128", "-0"}) {
         SCOPED_TRACE(testing::PrintToString(value));
         EXPECT_EQ(engine.reply(std::string("setoption name Hash value ") + value + "\n"), std::vector<std::string>{});
         EXPECT_EQ(engine.reply("position startpos\n"), std::vector<std::string>{});
@@ -558,19 +554,19 @@ TEST(TorturePosition, BrokenFens)
              "rnbq\xe9kbnr/pppppppp/8/8/\xff\xfe\x80/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
              "4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1",
              "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQ1BNR w kq - 0 1",  // no white king
-             "rnbq1bnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQ1BNR w - - 0 1",  // no kings at all
+             "rnbq1bnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQ1BNR w - - 0 1",   // no kings at all
              "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBKKBNR w kq - 0 1",  // two white kings
-             "4k3/8/8/8/3q4/8/8/8 b - - 0 1",                         // only Black's king
+             "4k3/8/8/8/3q4/8/8/8 b - - 0 1",                           // only Black's king
              "8/8/8/8/8/8/8/8 w - - 0 1",
              "4r3/8/8/8/8/8/8/R7 w - - 0 1",
-             "P3k3/8/8/8/8/8/8/4K3 w - - 0 1",                        // a pawn on its last rank
+             "P3k3/8/8/8/8/8/8/4K3 w - - 0 1",  // a pawn on its last rank
              "4k3/8/8/8/8/8/8/p3K3 b - - 0 1",
-             "4k3/8/8/8/8/8/8/P3K3 w - - 0 1",                        // a pawn on its first rank
+             "4k3/8/8/8/8/8/8/P3K3 w - - 0 1",  // a pawn on its first rank
              "4k3/8/8/8/8/8/8/p3K3 w - - 0 1",
-             "4k3/4R3/8/8/8/8/8/4K3 w - - 0 1",                       // the side not to move in check
-             "4k3/4R3/8/8/8/8/4r3/4K3 w - - 0 1",                     // both sides in check
-             "3Kk3/8/8/8/8/8/8/8 w - - 0 1",                          // kings side by side
-             "qqqqk3/8/8/8/8/8/8/QQQQK3 w - - 0 1",                   // crowded with queens
+             "4k3/4R3/8/8/8/8/8/4K3 w - - 0 1",      // the side not to move in check
+             "4k3/4R3/8/8/8/8/4r3/4K3 w - - 0 1",    // both sides in check
+             "3Kk3/8/8/8/8/8/8/8 w - - 0 1",         // kings side by side
+             "qqqqk3/8/8/8/8/8/8/QQQQK3 w - - 0 1",  // crowded with queens
              "qqqqkqqq/pppppppp/8/8/8/8/PPPPPPPP/QQQQKQQQ w - - 0 1",
              "1q2k1q1/8/3Q4/8/8/2q5/Q7/4K2Q b - - 0 1",
          }) {

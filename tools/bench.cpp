@@ -37,7 +37,7 @@ constexpr const char* BENCH_POSITIONS[] = {
     "startpos moves g1f3 g8f6 f3g1 f6g8",
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

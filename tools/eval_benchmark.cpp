@@ -46,7 +46,7 @@ void register_positions()
         benchmark::RegisterBenchmark("endgame", evaluate_position, fen);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -40,6 +40,7 @@ constexpr Table mirrored(const Table& white)
     return t;
 }
 
+// clang-format off
 constexpr Table WHITE_PAWN_TABLE = from_diagram({
      0,   0,   0,   0,   0,   0,   0,   0,
     12,  15,  20,  25,  25,  20,  15,  12,
@@ -126,21 +127,22 @@ constexpr Table KING_ENDGAME_TABLE = from_diagram({
 constexpr Table BLACK_PAWN_TABLE = mirrored(WHITE_PAWN_TABLE);
 constexpr Table BLACK_QUEEN_TABLE = mirrored(WHITE_QUEEN_TABLE);
 constexpr Table BLACK_KING_MIDDLEGAME_TABLE = mirrored(WHITE_KING_MIDDLEGAME_TABLE);
+// clang-format on
 
 // Hand-tuned weights of the positional terms, in centipawns.
-constexpr int32_t FIANCHETTO_BISHOP = 15;       // bishop on g2/g7 before its castled king
-constexpr int32_t BISHOP_PAIR = 20;             // each bishop after the first
-constexpr int32_t BLOCKED_BISHOP = 30;          // back-rank bishop behind two own pawns
+constexpr int32_t FIANCHETTO_BISHOP = 15;  // bishop on g2/g7 before its castled king
+constexpr int32_t BISHOP_PAIR = 20;        // each bishop after the first
+constexpr int32_t BLOCKED_BISHOP = 30;     // back-rank bishop behind two own pawns
 constexpr int32_t ISOLATED_PAWN_MIDDLEGAME = 8;
 constexpr int32_t ISOLATED_PAWN_ENDGAME = 20;
 constexpr int32_t BACKWARD_PAWN = 10;
 constexpr int32_t BACKWARD_PAWN_OPEN_FILE = 15;  // no enemy pawn on its file to hide behind
-constexpr int32_t DOUBLED_PAWN = 4;             // per extra pawn on the file, for each pawn
-constexpr int32_t PASSED_PAWN_MIDDLEGAME = 12;  // per rank advanced
-constexpr int32_t PASSED_PAWN_ENDGAME = 20;     // per rank advanced
+constexpr int32_t DOUBLED_PAWN = 4;              // per extra pawn on the file, for each pawn
+constexpr int32_t PASSED_PAWN_MIDDLEGAME = 12;   // per rank advanced
+constexpr int32_t PASSED_PAWN_ENDGAME = 20;      // per rank advanced
 constexpr int32_t PASSED_PAWN_BLOCKED = 25;
-constexpr int32_t PASSED_PAWN_SUPPORTED = 25;   // a neighbouring file has a pawn
-constexpr int32_t PASSED_PAWN_PROTECTED = 30;   // a neighbour stands one rank behind
+constexpr int32_t PASSED_PAWN_SUPPORTED = 25;  // a neighbouring file has a pawn
+constexpr int32_t PASSED_PAWN_PROTECTED = 30;  // a neighbour stands one rank behind
 constexpr int32_t QUEEN_ON_SEVENTH = 50;
 constexpr int32_t ROOK_BEFORE_CASTLED_KING = 45;
 constexpr int32_t ROOK_ON_SEVENTH_MIDDLEGAME = 20;
@@ -149,10 +151,10 @@ constexpr int32_t ROOK_ON_SEVENTH_KING_CUT = 50;
 constexpr int32_t ROOK_OPEN_FILE = 25;
 constexpr int32_t ROOK_HALF_OPEN_FILE = 20;
 constexpr int32_t KNIGHT_OUTPOST = 20;
-constexpr int32_t KNIGHT_OUTPOST_CENTRE = 12;   // on the c- or d-file
+constexpr int32_t KNIGHT_OUTPOST_CENTRE = 12;  // on the c- or d-file
 constexpr int32_t KING_FILE_WITHOUT_OWN_PAWN = 40;
 constexpr int32_t KING_FILE_WITHOUT_ENEMY_PAWN = 40;
-constexpr int32_t SHIELD_OWN_FILE_STEP = 4;     // per rank between the king and its shield pawn
+constexpr int32_t SHIELD_OWN_FILE_STEP = 4;  // per rank between the king and its shield pawn
 constexpr int32_t SHIELD_SIDE_FILE_STEP = 3;
 constexpr int32_t SHIELD_MISSING = 12;
 constexpr int32_t PHASE_THRESHOLD_BOTH_QUEENS = 1900;
@@ -178,7 +180,7 @@ inline int32_t table_sum(uint64_t bits, const Table& table)
 
 inline int square_colour(Square sq) { return (file_of(sq) + rank_of(sq)) & 1; }
 
-} // namespace
+}  // namespace
 
 int32_t evaluate()
 {
@@ -196,16 +198,16 @@ int32_t evaluate()
     const int wr = popcount(white_rooks), br = popcount(black_rooks);
     const int wq = popcount(white_queens), bq = popcount(black_queens);
 
-    int32_t mw = popcount(white_pawns) * pawn_material + wn * knight_material + wb * bishop_material
-               + wr * rook_material + wq * queen_material;
-    int32_t mb = popcount(black_pawns) * pawn_material + bn * knight_material + bb * bishop_material
-               + br * rook_material + bq * queen_material;
+    int32_t mw = popcount(white_pawns) * pawn_material + wn * knight_material + wb * bishop_material +
+                 wr * rook_material + wq * queen_material;
+    int32_t mb = popcount(black_pawns) * pawn_material + bn * knight_material + bb * bishop_material +
+                 br * rook_material + bq * queen_material;
 
     // Step 2: piece-square tables and the bishop rules.
-    int32_t ps = table_sum(white_pawns, WHITE_PAWN_TABLE) - table_sum(black_pawns, BLACK_PAWN_TABLE)
-               + table_sum(white_knights, WHITE_KNIGHT_TABLE) - table_sum(black_knights, BLACK_KNIGHT_TABLE)
-               + table_sum(white_bishops, WHITE_BISHOP_TABLE) - table_sum(black_bishops, BLACK_BISHOP_TABLE)
-               + table_sum(white_queens, WHITE_QUEEN_TABLE) - table_sum(black_queens, BLACK_QUEEN_TABLE);
+    int32_t ps = table_sum(white_pawns, WHITE_PAWN_TABLE) - table_sum(black_pawns, BLACK_PAWN_TABLE) +
+                 table_sum(white_knights, WHITE_KNIGHT_TABLE) - table_sum(black_knights, BLACK_KNIGHT_TABLE) +
+                 table_sum(white_bishops, WHITE_BISHOP_TABLE) - table_sum(black_bishops, BLACK_BISHOP_TABLE) +
+                 table_sum(white_queens, WHITE_QUEEN_TABLE) - table_sum(black_queens, BLACK_QUEEN_TABLE);
 
     if ((white_bishops & bit_of(G2_SQUARE)) && board[G1_SQUARE] == WHITE_KING)
         ps += FIANCHETTO_BISHOP;
@@ -235,8 +237,8 @@ int32_t evaluate()
         const bool heavy = (wq | bq | wr | br) != 0;
         if (!pawns && !heavy && (wn == 1 || wb == 1 || bn == 1 || bb == 1))
             return 0;
-        if (pawns && !heavy && wn == 0 && bn == 0 && wb == 1 && bb == 1
-            && square_colour(__builtin_ctzll(white_bishops)) != square_colour(__builtin_ctzll(black_bishops))) {
+        if (pawns && !heavy && wn == 0 && bn == 0 && wb == 1 && bb == 1 &&
+            square_colour(__builtin_ctzll(white_bishops)) != square_colour(__builtin_ctzll(black_bishops))) {
             mw /= 2;
             mb /= 2;
         }

@@ -16,7 +16,7 @@ namespace {
 char search_input[6];
 int search_input_length;
 
-} // namespace
+}  // namespace
 
 bool periodic_check()
 {
@@ -40,7 +40,8 @@ bool periodic_check()
         if (c == '\n')
             break;
     } while (search_input_length < 5 && input_waiting() != 0);
-    const bool whole = search_input_length == 5 || (search_input_length > 0 && search_input[search_input_length - 1] == '\n');
+    const bool whole =
+        search_input_length == 5 || (search_input_length > 0 && search_input[search_input_length - 1] == '\n');
     if (!whole && !ended)
         return false;
     search_input[search_input_length] = '\0';
@@ -55,10 +56,7 @@ bool periodic_check()
     return false;  // any other line is dropped, piece by piece
 }
 
-void start_listening()
-{
-    search_input_length = 0;
-}
+void start_listening() { search_input_length = 0; }
 
 int32_t parse_int(const char* text)
 {

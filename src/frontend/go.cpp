@@ -19,7 +19,7 @@ constexpr double LONG_BUDGET_RESERVE = 80;
 
 constexpr int MAX_WORDS = 2048;  // a 4095-character line has at most 2048 words
 
-} // namespace
+}  // namespace
 
 GoParameters parse_go(const char* line)
 {
@@ -51,9 +51,8 @@ GoParameters parse_go(const char* line)
     };
     // Tried in this order; the first equal keyword applies.
     static constexpr ValueKeyword VALUE_KEYWORDS[] = {
-        {"binc", &GoParameters::binc},         {"btime", &GoParameters::btime},
-        {"depth", &GoParameters::depth},       {"movestogo", &GoParameters::movestogo},
-        {"movetime", &GoParameters::movetime}, {"winc", &GoParameters::winc},
+        {"binc", &GoParameters::binc},           {"btime", &GoParameters::btime},       {"depth", &GoParameters::depth},
+        {"movestogo", &GoParameters::movestogo}, {"movetime", &GoParameters::movetime}, {"winc", &GoParameters::winc},
         {"wtime", &GoParameters::wtime},
     };
 

@@ -14,10 +14,7 @@ namespace {
 
 constexpr int LINE_SIZE = 4096;  // a longer line is read in pieces of LINE_SIZE - 1 characters
 
-bool begins_with(const char* line, const char* word)
-{
-    return std::strncmp(line, word, std::strlen(word)) == 0;
-}
+bool begins_with(const char* line, const char* word) { return std::strncmp(line, word, std::strlen(word)) == 0; }
 
 void uci_command()
 {
@@ -26,7 +23,7 @@ void uci_command()
                 ENGINE_VERSION);
 }
 
-} // namespace
+}  // namespace
 
 void start_engine()
 {
@@ -36,10 +33,7 @@ void start_engine()
     load_fen(START_FEN);
 }
 
-void stop_engine()
-{
-    release_table();
-}
+void stop_engine() { release_table(); }
 
 void ucinewgame_command()
 {

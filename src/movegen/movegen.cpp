@@ -10,12 +10,13 @@ bool square_attacked(Square sq)
 {
     constexpr Piece colour = THEM == 0 ? WHITE : BLACK;
     const uint64_t* pieces = position.pieces;
-    const uint64_t pawn_origins = THEM == 0 ? ATTACK_MASKS.white_pawns_attacking[sq] : ATTACK_MASKS.black_pawns_attacking[sq];
+    const uint64_t pawn_origins =
+        THEM == 0 ? ATTACK_MASKS.white_pawns_attacking[sq] : ATTACK_MASKS.black_pawns_attacking[sq];
     if ((ATTACK_MASKS.knight[sq] & pieces[colour | KNIGHT]) | (pawn_origins & pieces[colour | PAWN]))
         return true;
     const uint64_t queens = pieces[colour | QUEEN];
-    uint64_t sliders = ((pieces[colour | ROOK] | queens) & ATTACK_MASKS.rook_lines[sq])
-                     | ((pieces[colour | BISHOP] | queens) & ATTACK_MASKS.bishop_lines[sq]);
+    uint64_t sliders = ((pieces[colour | ROOK] | queens) & ATTACK_MASKS.rook_lines[sq]) |
+                       ((pieces[colour | BISHOP] | queens) & ATTACK_MASKS.bishop_lines[sq]);
     for (; sliders; sliders &= sliders - 1) {
         Square from = __builtin_ctzll(sliders);
         if ((ATTACK_MASKS.between[sq][from] & position.occupied) == 0)
@@ -48,7 +49,7 @@ void generate(List& list)
             add(from, to, kind);
     };
     auto is_enemy = [&](Square sq) { return (board[sq] & 3) == ENEMY; };
-    auto walk_rays = [&](Square from, const RaySquare (&rays)[4][7]) {
+    auto walk_rays = [&](Square from, const RaySquare(&rays)[4][7]) {
         for (const auto& ray : rays) {
             for (RaySquare to : ray) {
                 if (to == NO_SQUARE)
@@ -64,7 +65,7 @@ void generate(List& list)
             }
         }
     };
-    auto step_to = [&](Square from, const RaySquare (&steps)[8]) {
+    auto step_to = [&](Square from, const RaySquare(&steps)[8]) {
         for (RaySquare to : steps) {
             if (to == NO_SQUARE)
                 break;
@@ -74,8 +75,8 @@ void generate(List& list)
     };
 
     const uint64_t* pieces = position.pieces;
-    uint64_t own = pieces[OWN | PAWN] | pieces[OWN | KNIGHT] | pieces[OWN | BISHOP] | pieces[OWN | ROOK]
-                 | pieces[OWN | QUEEN] | pieces[OWN | KING];
+    uint64_t own = pieces[OWN | PAWN] | pieces[OWN | KNIGHT] | pieces[OWN | BISHOP] | pieces[OWN | ROOK] |
+                   pieces[OWN | QUEEN] | pieces[OWN | KING];
     const uint64_t enemies = position.occupied & ~own;
     for (; own; own &= own - 1) {
         if (n > CAPACITY - PER_PIECE)
@@ -126,15 +127,9 @@ void generate(List& list)
             }
             break;
         }
-        case KNIGHT:
-            step_to(from, KnightSteps[from]);
-            break;
-        case BISHOP:
-            walk_rays(from, BishopRays[from]);
-            break;
-        case ROOK:
-            walk_rays(from, RookRays[from]);
-            break;
+        case KNIGHT: step_to(from, KnightSteps[from]); break;
+        case BISHOP: walk_rays(from, BishopRays[from]); break;
+        case ROOK: walk_rays(from, RookRays[from]); break;
         case QUEEN:
             walk_rays(from, BishopRays[from]);
             walk_rays(from, RookRays[from]);
@@ -144,18 +139,18 @@ void generate(List& list)
             if (CAPTURES_ONLY || position.castling == 0)
                 break;
             if (US == 0 && from == E1) {
-                if ((position.castling & CASTLE_WK) && board[F1] == EMPTY && board[G1] == EMPTY
-                    && board[H1] == WHITE_ROOK && castle_path_safe_wk())
+                if ((position.castling & CASTLE_WK) && board[F1] == EMPTY && board[G1] == EMPTY &&
+                    board[H1] == WHITE_ROOK && castle_path_safe_wk())
                     out[n++] = WHITE_CASTLE_KING_SIDE;
-                if ((position.castling & CASTLE_WQ) && board[D1] == EMPTY && board[C1] == EMPTY
-                    && board[B1] == EMPTY && board[A1] == WHITE_ROOK && castle_path_safe_wq())
+                if ((position.castling & CASTLE_WQ) && board[D1] == EMPTY && board[C1] == EMPTY && board[B1] == EMPTY &&
+                    board[A1] == WHITE_ROOK && castle_path_safe_wq())
                     out[n++] = WHITE_CASTLE_QUEEN_SIDE;
             } else if (US == 1 && from == E8) {
-                if ((position.castling & CASTLE_BK) && board[F8] == EMPTY && board[G8] == EMPTY
-                    && board[H8] == BLACK_ROOK && castle_path_safe_bk())
+                if ((position.castling & CASTLE_BK) && board[F8] == EMPTY && board[G8] == EMPTY &&
+                    board[H8] == BLACK_ROOK && castle_path_safe_bk())
                     out[n++] = BLACK_CASTLE_KING_SIDE;
-                if ((position.castling & CASTLE_BQ) && board[D8] == EMPTY && board[C8] == EMPTY
-                    && board[B8] == EMPTY && board[A8] == BLACK_ROOK && castle_path_safe_bq())
+                if ((position.castling & CASTLE_BQ) && board[D8] == EMPTY && board[C8] == EMPTY && board[B8] == EMPTY &&
+                    board[A8] == BLACK_ROOK && castle_path_safe_bq())
                     out[n++] = BLACK_CASTLE_QUEEN_SIDE;
             }
             break;
@@ -164,7 +159,7 @@ void generate(List& list)
     list.count = n;
 }
 
-} // namespace
+}  // namespace
 
 bool castle_path_safe_wk() { return !square_attacked<1>(E1) && !square_attacked<1>(F1) && !square_attacked<1>(G1); }
 bool castle_path_safe_wq() { return !square_attacked<1>(E1) && !square_attacked<1>(D1) && !square_attacked<1>(C1); }

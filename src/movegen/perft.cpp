@@ -55,7 +55,7 @@ int perft_depth(const char* line)
     return depth < 0 || depth > 9 ? -1 : int(depth);
 }
 
-} // namespace
+}  // namespace
 
 void perft_command(const char* line)
 {

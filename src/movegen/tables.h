@@ -19,6 +19,7 @@ namespace tables_detail {
 
 // The knight lists follow no single offset order, so they are data: targets of each square,
 // rank 1 first, files a to h.
+// clang-format off
 constexpr const char* KNIGHT_TARGETS[64] = {
     "c2 b3", "d2 c3 a3", "a2 e2 b3 d3", "b2 f2 c3 e3", "c2 g2 d3 f3", "d2 h2 e3 g3", "e2 f3 h3", "f2 g3",
     "c1 c3 b4", "d1 d3 c4 a4", "a1 e1 a3 e3 b4 d4", "b1 f1 b3 c4 e4 f3", "c1 g1 c3 d4 f4 g3", "d1 h1 d3 e4 g4 h3", "e1 e3 f4 h4", "f1 f3 g4",
@@ -29,6 +30,7 @@ constexpr const char* KNIGHT_TARGETS[64] = {
     "b5 c6 c8", "a5 c5 d6 d8", "b5 d5 a6 a8 e8 e6", "c5 e5 b6 b8 f8 f6", "d5 f5 c6 c8 g8 g6", "e5 g5 d6 d8 h8 h6", "f5 h5 e6 e8", "g5 f6 f8",
     "c7 b6", "a6 c6 d7", "b6 d6 a7 e7", "c6 e6 b7 f7", "d6 f6 c7 g7", "e6 g6 d7 h7", "f6 h6 e7", "f7 g6",
 };
+// clang-format on
 
 struct Direction {
     int file_step, rank_step;
@@ -95,7 +97,7 @@ constexpr RayTable build_ray_table()
     return t;
 }
 
-} // namespace tables_detail
+}  // namespace tables_detail
 
 inline constexpr RayTable RAY_TABLE = tables_detail::build_ray_table();
 inline constexpr const auto& KnightSteps = RAY_TABLE.knight_steps;
@@ -105,11 +107,11 @@ inline constexpr const auto& RookRays = RAY_TABLE.rook_rays;
 
 // Bit-set views of the same geometry, for attack tests that look at one king square.
 struct AttackMasks {
-    uint64_t knight[64];               // squares a knight on s reaches
-    uint64_t king[64];                 // squares a king on s reaches
-    uint64_t rook_lines[64];           // every square on the rank and file rays of s
-    uint64_t bishop_lines[64];         // every square on the diagonal rays of s
-    uint64_t between[64][64];          // [a][b] squares strictly between a and b on a shared line
+    uint64_t knight[64];                 // squares a knight on s reaches
+    uint64_t king[64];                   // squares a king on s reaches
+    uint64_t rook_lines[64];             // every square on the rank and file rays of s
+    uint64_t bishop_lines[64];           // every square on the diagonal rays of s
+    uint64_t between[64][64];            // [a][b] squares strictly between a and b on a shared line
     uint64_t black_pawns_attacking[64];  // where a black pawn checks a white king on s
     uint64_t white_pawns_attacking[64];  // where a white pawn checks a black king on s
 };
@@ -145,17 +147,21 @@ constexpr AttackMasks build_attack_masks()
         // (white king below rank 7) or above rank 1 (black king above rank 2).
         int file = sq & 7;
         if (sq < 48) {
-            if (file != 0) m.black_pawns_attacking[sq] |= uint64_t(1) << (sq + 7);
-            if (file != 7) m.black_pawns_attacking[sq] |= uint64_t(1) << (sq + 9);
+            if (file != 0)
+                m.black_pawns_attacking[sq] |= uint64_t(1) << (sq + 7);
+            if (file != 7)
+                m.black_pawns_attacking[sq] |= uint64_t(1) << (sq + 9);
         }
         if (sq > 15) {
-            if (file != 7) m.white_pawns_attacking[sq] |= uint64_t(1) << (sq - 7);
-            if (file != 0) m.white_pawns_attacking[sq] |= uint64_t(1) << (sq - 9);
+            if (file != 7)
+                m.white_pawns_attacking[sq] |= uint64_t(1) << (sq - 7);
+            if (file != 0)
+                m.white_pawns_attacking[sq] |= uint64_t(1) << (sq - 9);
         }
     }
     return m;
 }
 
-} // namespace tables_detail
+}  // namespace tables_detail
 
 inline constexpr AttackMasks ATTACK_MASKS = tables_detail::build_attack_masks();

@@ -43,7 +43,7 @@ void start_clock()
     clock_started = true;
 }
 
-} // namespace
+}  // namespace
 
 void init_console()
 {
@@ -60,8 +60,8 @@ uint32_t tick_count()
         start_clock();
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    int64_t ms = (int64_t(now.tv_sec) - clock_base.tv_sec) * 1000
-               + (int64_t(now.tv_nsec) - clock_base.tv_nsec) / 1000000;
+    int64_t ms =
+        (int64_t(now.tv_sec) - clock_base.tv_sec) * 1000 + (int64_t(now.tv_nsec) - clock_base.tv_nsec) / 1000000;
     return TICK_COUNT_AT_START + uint32_t(ms);
 }
 

@@ -7,7 +7,7 @@ bool king_attacked_by_scan(bool white_king)
     const Piece them = white_king ? BLACK : WHITE;
     const Piece* board = position.board;
 
-    auto first_on_rays = [&](const RaySquare (&rays)[4][7], Piece slider) {
+    auto first_on_rays = [&](const RaySquare(&rays)[4][7], Piece slider) {
         for (const auto& ray : rays) {
             for (RaySquare sq : ray) {
                 if (sq == NO_SQUARE)
@@ -21,7 +21,7 @@ bool king_attacked_by_scan(bool white_king)
         }
         return false;
     };
-    auto on_steps = [&](const RaySquare (&steps)[8], Piece piece) {
+    auto on_steps = [&](const RaySquare(&steps)[8], Piece piece) {
         for (RaySquare sq : steps) {
             if (sq == NO_SQUARE)
                 break;
@@ -31,8 +31,8 @@ bool king_attacked_by_scan(bool white_king)
         return false;
     };
 
-    if (first_on_rays(RookRays[k], ROOK) || first_on_rays(BishopRays[k], BISHOP)
-        || on_steps(KnightSteps[k], them | KNIGHT) || on_steps(KingSteps[k], them | KING))
+    if (first_on_rays(RookRays[k], ROOK) || first_on_rays(BishopRays[k], BISHOP) ||
+        on_steps(KnightSteps[k], them | KNIGHT) || on_steps(KingSteps[k], them | KING))
         return true;
 
     const int file = file_of(k);

@@ -21,11 +21,11 @@ inline bool white_king_attacked()
 {
     const Square k = position.white_king;
     const uint64_t* pieces = position.pieces;
-    if ((ATTACK_MASKS.knight[k] & pieces[BLACK_KNIGHT]) | (ATTACK_MASKS.king[k] & pieces[BLACK_KING])
-        | (ATTACK_MASKS.black_pawns_attacking[k] & pieces[BLACK_PAWN]))
+    if ((ATTACK_MASKS.knight[k] & pieces[BLACK_KNIGHT]) | (ATTACK_MASKS.king[k] & pieces[BLACK_KING]) |
+        (ATTACK_MASKS.black_pawns_attacking[k] & pieces[BLACK_PAWN]))
         return true;
-    return slider_reaches(k, (pieces[BLACK_ROOK] | pieces[BLACK_QUEEN]) & ATTACK_MASKS.rook_lines[k])
-        || slider_reaches(k, (pieces[BLACK_BISHOP] | pieces[BLACK_QUEEN]) & ATTACK_MASKS.bishop_lines[k]);
+    return slider_reaches(k, (pieces[BLACK_ROOK] | pieces[BLACK_QUEEN]) & ATTACK_MASKS.rook_lines[k]) ||
+           slider_reaches(k, (pieces[BLACK_BISHOP] | pieces[BLACK_QUEEN]) & ATTACK_MASKS.bishop_lines[k]);
 }
 
 // Is the black king's square attacked by a white piece?
@@ -33,14 +33,14 @@ inline bool black_king_attacked()
 {
     const Square k = position.black_king;
     const uint64_t* pieces = position.pieces;
-    if ((ATTACK_MASKS.knight[k] & pieces[WHITE_KNIGHT]) | (ATTACK_MASKS.king[k] & pieces[WHITE_KING])
-        | (ATTACK_MASKS.white_pawns_attacking[k] & pieces[WHITE_PAWN]))
+    if ((ATTACK_MASKS.knight[k] & pieces[WHITE_KNIGHT]) | (ATTACK_MASKS.king[k] & pieces[WHITE_KING]) |
+        (ATTACK_MASKS.white_pawns_attacking[k] & pieces[WHITE_PAWN]))
         return true;
-    return slider_reaches(k, (pieces[WHITE_ROOK] | pieces[WHITE_QUEEN]) & ATTACK_MASKS.rook_lines[k])
-        || slider_reaches(k, (pieces[WHITE_BISHOP] | pieces[WHITE_QUEEN]) & ATTACK_MASKS.bishop_lines[k]);
+    return slider_reaches(k, (pieces[WHITE_ROOK] | pieces[WHITE_QUEEN]) & ATTACK_MASKS.rook_lines[k]) ||
+           slider_reaches(k, (pieces[WHITE_BISHOP] | pieces[WHITE_QUEEN]) & ATTACK_MASKS.bishop_lines[k]);
 }
 
-} // namespace attacks_detail
+}  // namespace attacks_detail
 
 // Is the king of the side to move attacked?
 inline bool in_check()

@@ -80,10 +80,26 @@ void read_fields(const char* c)
         ++c;
     } else {
         const bool white_home = p.board[E1] == WHITE_KING, black_home = p.board[E8] == BLACK_KING;
-        if (*c == 'K') { ++c; if (white_home && p.board[H1] == WHITE_ROOK) p.castling |= CASTLE_WK; }
-        if (*c == 'Q') { ++c; if (white_home && p.board[A1] == WHITE_ROOK) p.castling |= CASTLE_WQ; }
-        if (*c == 'k') { ++c; if (black_home && p.board[H8] == BLACK_ROOK) p.castling |= CASTLE_BK; }
-        if (*c == 'q') { ++c; if (black_home && p.board[A8] == BLACK_ROOK) p.castling |= CASTLE_BQ; }
+        if (*c == 'K') {
+            ++c;
+            if (white_home && p.board[H1] == WHITE_ROOK)
+                p.castling |= CASTLE_WK;
+        }
+        if (*c == 'Q') {
+            ++c;
+            if (white_home && p.board[A1] == WHITE_ROOK)
+                p.castling |= CASTLE_WQ;
+        }
+        if (*c == 'k') {
+            ++c;
+            if (black_home && p.board[H8] == BLACK_ROOK)
+                p.castling |= CASTLE_BK;
+        }
+        if (*c == 'q') {
+            ++c;
+            if (black_home && p.board[A8] == BLACK_ROOK)
+                p.castling |= CASTLE_BQ;
+        }
     }
 
     if (*c == '\0' || *++c == '\0')
@@ -105,7 +121,7 @@ void read_fields(const char* c)
     }
 }
 
-} // namespace
+}  // namespace
 
 void load_fen(const char* fen)
 {

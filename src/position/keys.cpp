@@ -29,7 +29,7 @@ uint64_t next_key()
     return key;
 }
 
-} // namespace
+}  // namespace
 
 void init_keys()
 {

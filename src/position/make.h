@@ -48,10 +48,26 @@ inline void move_castling_rook(Square king_to, bool undo)
     Square rook_from, rook_to;
     Piece rook;
     switch (king_to) {
-    case C1: rook_from = A1; rook_to = D1; rook = WHITE_ROOK; break;
-    case G1: rook_from = H1; rook_to = F1; rook = WHITE_ROOK; break;
-    case C8: rook_from = A8; rook_to = D8; rook = BLACK_ROOK; break;
-    case G8: rook_from = H8; rook_to = F8; rook = BLACK_ROOK; break;
+    case C1:
+        rook_from = A1;
+        rook_to = D1;
+        rook = WHITE_ROOK;
+        break;
+    case G1:
+        rook_from = H1;
+        rook_to = F1;
+        rook = WHITE_ROOK;
+        break;
+    case C8:
+        rook_from = A8;
+        rook_to = D8;
+        rook = BLACK_ROOK;
+        break;
+    case G8:
+        rook_from = H8;
+        rook_to = F8;
+        rook = BLACK_ROOK;
+        break;
     default: return;
     }
     if (undo) {
@@ -150,7 +166,7 @@ inline void unmake()
     p.black_king = u.black_king;
 }
 
-} // namespace make_detail
+}  // namespace make_detail
 
 inline void make_move(Move move) { make_detail::make<true>(move); }
 inline void unmake_move() { make_detail::unmake<true>(); }

@@ -7,7 +7,7 @@ namespace {
 
 constexpr char PROMOTION_LETTERS[8] = {0, 0, 0, 0, 'q', 'r', 'b', 'n'};  // [move kind]
 
-} // namespace
+}  // namespace
 
 void move_to_text(Move move, char text[6])
 {

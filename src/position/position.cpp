@@ -21,9 +21,9 @@ void init_piece_tables()
     };
     // Values are those move ordering weighs victims and attackers by.
     constexpr Row ROWS[12] = {
-        {WHITE_PAWN, 'P', 100},    {BLACK_PAWN, 'p', 100},    {WHITE_KNIGHT, 'N', 325}, {BLACK_KNIGHT, 'n', 325},
-        {WHITE_KING, 'K', 16000},  {BLACK_KING, 'k', 16000},  {WHITE_BISHOP, 'B', 325}, {BLACK_BISHOP, 'b', 325},
-        {WHITE_ROOK, 'R', 520},    {BLACK_ROOK, 'r', 520},    {WHITE_QUEEN, 'Q', 980},  {BLACK_QUEEN, 'q', 980},
+        {WHITE_PAWN, 'P', 100},   {BLACK_PAWN, 'p', 100},   {WHITE_KNIGHT, 'N', 325}, {BLACK_KNIGHT, 'n', 325},
+        {WHITE_KING, 'K', 16000}, {BLACK_KING, 'k', 16000}, {WHITE_BISHOP, 'B', 325}, {BLACK_BISHOP, 'b', 325},
+        {WHITE_ROOK, 'R', 520},   {BLACK_ROOK, 'r', 520},   {WHITE_QUEEN, 'Q', 980},  {BLACK_QUEEN, 'q', 980},
     };
     std::memset(char_to_piece, 0, sizeof char_to_piece);
     std::memset(piece_to_char, 0, sizeof piece_to_char);
@@ -66,8 +66,8 @@ bool position_is_consistent()
             return false;
         listed |= position.pieces[code];
     }
-    return occupied == position.occupied && listed == occupied && position.ply >= 0 && position.ply <= MAX_PLY
-        && position.root_ply >= 0 && position.root_ply <= KEY_HISTORY_SIZE;
+    return occupied == position.occupied && listed == occupied && position.ply >= 0 && position.ply <= MAX_PLY &&
+           position.root_ply >= 0 && position.root_ply <= KEY_HISTORY_SIZE;
 }
 
 void clear_game()

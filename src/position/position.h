@@ -11,6 +11,7 @@ using Piece = int32_t;
 // Move: bits 0-5 from, 6-11 to, 12-19 kind. 0 is "no move": from == to == a1.
 using Move = int32_t;
 
+// clang-format off
 constexpr Piece EMPTY  = 0;
 constexpr Piece WHITE  = 1;
 constexpr Piece BLACK  = 2;
@@ -27,12 +28,14 @@ constexpr Piece WHITE_KING   = WHITE | KING,   BLACK_KING   = BLACK | KING;
 constexpr Piece WHITE_BISHOP = WHITE | BISHOP, BLACK_BISHOP = BLACK | BISHOP;
 constexpr Piece WHITE_ROOK   = WHITE | ROOK,   BLACK_ROOK   = BLACK | ROOK;
 constexpr Piece WHITE_QUEEN  = WHITE | QUEEN,  BLACK_QUEEN  = BLACK | QUEEN;
+// clang-format on
 
 // Every table indexed by a piece code covers the codes 0..130.
 constexpr int PIECE_CODES = 131;
 // The piece letters run up to 'r'; every character beyond reads as an empty square.
 constexpr int PIECE_LETTERS = 115;
 
+// clang-format off
 enum MoveKind : int32_t {
     MOVE_NORMAL          = 0,  // quiet moves and captures
     MOVE_CASTLING        = 1,  // written as the king's move; the rook follows from the to-square
@@ -43,6 +46,7 @@ enum MoveKind : int32_t {
     MOVE_PROMOTE_BISHOP  = 6,
     MOVE_PROMOTE_KNIGHT  = 7,
 };
+// clang-format on
 
 constexpr uint8_t CASTLE_WK = 1;
 constexpr uint8_t CASTLE_WQ = 2;
@@ -52,10 +56,12 @@ constexpr uint8_t CASTLE_BQ = 8;
 constexpr Square A1 = 0, B1 = 1, C1 = 2, D1 = 3, E1 = 4, F1 = 5, G1 = 6, H1 = 7;
 constexpr Square A8 = 56, B8 = 57, C8 = 58, D8 = 59, E8 = 60, F8 = 61, G8 = 62, H8 = 63;
 
+// clang-format off
 constexpr Move WHITE_CASTLE_KING_SIDE  = 0x1184;  // e1g1
 constexpr Move WHITE_CASTLE_QUEEN_SIDE = 0x1084;  // e1c1
 constexpr Move BLACK_CASTLE_KING_SIDE  = 0x1fbc;  // e8g8
 constexpr Move BLACK_CASTLE_QUEEN_SIDE = 0x1ebc;  // e8c8
+// clang-format on
 
 // Plies of the move and undo stacks: the searches make no move beyond ply 127.
 constexpr int MAX_PLY = 128;
@@ -83,12 +89,15 @@ constexpr Square from_of(Move move) { return move & 63; }
 constexpr Square to_of(Move move) { return (move >> 6) & 63; }
 constexpr int kind_of_move(Move move) { return (move >> 12) & 255; }
 constexpr Move make_move_word(Square from, Square to, int kind) { return from | (to << 6) | (kind << 12); }
-constexpr bool is_promotion(Move move) { return kind_of_move(move) >= MOVE_PROMOTE_QUEEN && kind_of_move(move) <= MOVE_PROMOTE_KNIGHT; }
+constexpr bool is_promotion(Move move)
+{
+    return kind_of_move(move) >= MOVE_PROMOTE_QUEEN && kind_of_move(move) <= MOVE_PROMOTE_KNIGHT;
+}
 
 // What make saves and unmake restores, besides the board squares that unmake recomputes from
 // the move itself.
 struct UndoRecord {
-    Piece captured;      // what stood on the to-square (0 for quiet moves, castling, en passant)
+    Piece captured;  // what stood on the to-square (0 for quiet moves, castling, en passant)
     Square ep_square;
     int32_t fifty;
     Square white_king;
@@ -97,20 +106,20 @@ struct UndoRecord {
 };
 
 struct Position {
-    Piece board[64];         // [square]
+    Piece board[64];  // [square]
     Square white_king;
     Square black_king;
-    uint8_t turn;            // 0 white to move, 1 black
-    uint8_t castling;        // CASTLE_* bits
-    Square ep_square;        // square passed over by the last double push; 0 for none
-    int32_t fifty;           // half-moves since the last capture or pawn move
-    int32_t ply;             // moves made and not yet unmade: the next free stack entry
-    int32_t root_ply;        // entries of key_history in use
+    uint8_t turn;      // 0 white to move, 1 black
+    uint8_t castling;  // CASTLE_* bits
+    Square ep_square;  // square passed over by the last double push; 0 for none
+    int32_t fifty;     // half-moves since the last capture or pawn move
+    int32_t ply;       // moves made and not yet unmade: the next free stack entry
+    int32_t root_ply;  // entries of key_history in use
     Move move_stack[MAX_PLY];
     UndoRecord undo_stack[MAX_PLY];
-    uint64_t hash_key;       // key of the loaded position, or of the root move being searched
+    uint64_t hash_key;  // key of the loaded position, or of the root move being searched
     uint64_t key_history[KEY_HISTORY_SIZE];
-    int32_t piece_count;     // knights, bishops, rooks and queens, as the last evaluation saw them
+    int32_t piece_count;  // knights, bishops, rooks and queens, as the last evaluation saw them
 
     // The board again as bit sets, kept in step by every operation that writes the board, so
     // that attack tests, keys and the evaluation visit occupied squares only.
@@ -142,8 +151,8 @@ void clear_game();
 
 // Random keys and hashing.
 extern uint64_t piece_square_keys[PIECE_CODES][64];  // [piece code][square]
-extern uint64_t ep_keys[64];                          // [square]
-extern uint64_t castling_keys[16];                    // [castling rights]
+extern uint64_t ep_keys[64];                         // [square]
+extern uint64_t castling_keys[16];                   // [castling rights]
 extern uint64_t white_to_move_key;
 void init_keys();
 uint64_t compute_key();
@@ -165,5 +174,5 @@ void play_game_move(Move move);
 // and debug checks.
 bool position_is_consistent();
 
-#include "position/make.h"
 #include "position/attacks.h"
+#include "position/make.h"

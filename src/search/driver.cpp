@@ -19,15 +19,9 @@ constexpr uint32_t SCORE_DROP_MIN_ELAPSED = 1000;  // a drop before this changes
 constexpr int MAX_MATE_REPORTS = 3;
 
 // The deadline is the tick count plus the budget truncated toward zero, modulo 2^32.
-uint32_t deadline_from(uint32_t now)
-{
-    return now + uint32_t(int64_t(limits.time_budget));
-}
+uint32_t deadline_from(uint32_t now) { return now + uint32_t(int64_t(limits.time_budget)); }
 
-int32_t speed_of(uint64_t nodes, uint32_t elapsed)
-{
-    return elapsed == 0 ? 0 : int32_t(nodes / elapsed * 1000);
-}
+int32_t speed_of(uint64_t nodes, uint32_t elapsed) { return elapsed == 0 ? 0 : int32_t(nodes / elapsed * 1000); }
 
 void clear_search_tables()
 {
@@ -38,7 +32,7 @@ void clear_search_tables()
     std::memset(root_move_scores, 0, sizeof root_move_scores);
 }
 
-} // namespace
+}  // namespace
 
 void print_info(int32_t score, int32_t depth)
 {
@@ -95,13 +89,12 @@ void run_search()
         s.root_score = score;
         s.previous_score = score;
 
-        if (!limits.no_time_limit && s.iteration_depth >= LATE_DEADLINE_MIN_DEPTH
-            && tick_count() - limits.deadline < LATE_DEADLINE_WINDOW)
+        if (!limits.no_time_limit && s.iteration_depth >= LATE_DEADLINE_MIN_DEPTH &&
+            tick_count() - limits.deadline < LATE_DEADLINE_WINDOW)
             break;
         if (s.score_dropped && tick_count() - limits.start_time > SCORE_DROP_MIN_ELAPSED)
             limits.deadline = deadline_from(tick_count());  // a whole new budget from now
-        if (s.iteration_depth >= limits.max_depth || limits.stop || s.single_reply
-            || s.mate_reports > MAX_MATE_REPORTS)
+        if (s.iteration_depth >= limits.max_depth || limits.stop || s.single_reply || s.mate_reports > MAX_MATE_REPORTS)
             break;
         s.iteration_depth += 1;
         if (s.iteration_depth > MAX_ITERATION_DEPTH)

@@ -39,7 +39,7 @@ inline int32_t killer_term(Move move, int ply)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 void add_history(Move move, int32_t amount)
 {

@@ -5,10 +5,10 @@
 
 namespace {
 
-constexpr int CURRMOVE_MIN_DEPTH = 5;   // shallower iterations finish too fast to report
+constexpr int CURRMOVE_MIN_DEPTH = 5;  // shallower iterations finish too fast to report
 constexpr int32_t SCORE_DROP_MARGIN = 40;
 
-} // namespace
+}  // namespace
 
 int32_t repetition_count()
 {

@@ -1,6 +1,6 @@
 // The quiescence and alpha-beta searches.
-#include "eval/eval.h"
 #include "search/search.h"
+#include "eval/eval.h"
 
 namespace {
 
@@ -11,12 +11,12 @@ inline void push_killer(int ply, Move move)
     killer_moves[ply][0] = move;
 }
 
-constexpr int NULL_MOVE_MIN_DEPTH = 4;           // hand-tuned: shallower nodes gain nothing
-constexpr int NULL_MOVE_DEEP_DEPTH = 7;          // from here the reduction is one ply more
-constexpr int NULL_MOVE_MIN_PIECE_COUNT = 5;     // fewer pieces: zugzwang is too likely
+constexpr int NULL_MOVE_MIN_DEPTH = 4;        // hand-tuned: shallower nodes gain nothing
+constexpr int NULL_MOVE_DEEP_DEPTH = 7;       // from here the reduction is one ply more
+constexpr int NULL_MOVE_MIN_PIECE_COUNT = 5;  // fewer pieces: zugzwang is too likely
 constexpr int32_t FIFTY_MOVE_LIMIT = 100;
 
-} // namespace
+}  // namespace
 
 int32_t quiescence(int32_t alpha, int32_t beta)
 {
@@ -101,8 +101,8 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
 
     // Step 6. Null move: if passing still holds beta, a real move will too. The reduced search
     // runs at this node's own ply; the piece count is whatever the last evaluation left.
-    if (!checked && depth >= NULL_MOVE_MIN_DEPTH && !follow_pv && flag == 0 && null_allowed
-        && position.piece_count >= NULL_MOVE_MIN_PIECE_COUNT) {
+    if (!checked && depth >= NULL_MOVE_MIN_DEPTH && !follow_pv && flag == 0 && null_allowed &&
+        position.piece_count >= NULL_MOVE_MIN_PIECE_COUNT) {
         const uint8_t turn = position.turn;
         const int32_t fifty = position.fifty;
         const Square ep_square = position.ep_square;

@@ -22,11 +22,11 @@ constexpr int MAX_ITERATION_DEPTH = 64;
 enum : uint8_t { BOUND_NONE = 0, BOUND_EXACT = 2, BOUND_UPPER = 3, BOUND_LOWER = 4 };
 
 struct HashEntry {
-    int8_t depth;    // remaining depth of the search that stored it; 0 in an empty slot
-    uint8_t bound;   // BOUND_*
+    int8_t depth;   // remaining depth of the search that stored it; 0 in an empty slot
+    uint8_t bound;  // BOUND_*
     int32_t score;
-    Move move;       // best move; 0 after a fail-low
-    uint64_t key;    // the whole key, compared on probe
+    Move move;     // best move; 0 after a fail-low
+    uint64_t key;  // the whole key, compared on probe
 };
 static_assert(sizeof(HashEntry) == 24, "the slot count is megabytes * 1048576 / 24");
 
@@ -55,10 +55,10 @@ void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move);
 // ---- Search tables (cleared at the start of every search) ----
 constexpr int PLY_TABLE_SIZE = MAX_PLY + 1;  // plies 0..128: the quiescence ceiling is 128
 
-extern int32_t history_table[64][64];                     // [from][to], only ever raised
-extern Move killer_moves[MAX_PLY][3];                     // [ply][slot]
-extern Move pv_table[PLY_TABLE_SIZE][PLY_TABLE_SIZE];     // [ply][column]
-extern int32_t pv_length[PLY_TABLE_SIZE];                 // [ply]: pv ends before this column
+extern int32_t history_table[64][64];                  // [from][to], only ever raised
+extern Move killer_moves[MAX_PLY][3];                  // [ply][slot]
+extern Move pv_table[PLY_TABLE_SIZE][PLY_TABLE_SIZE];  // [ply][column]
+extern int32_t pv_length[PLY_TABLE_SIZE];              // [ply]: pv ends before this column
 extern int32_t root_move_scores[MAX_MOVES];
 extern uint8_t follow_pv;
 
@@ -86,8 +86,12 @@ inline void pick_move(Move* moves, int32_t* scores, int i, int count)
         if (scores[j] > scores[best])
             best = j;
     if (best != i) {
-        Move m = moves[i]; moves[i] = moves[best]; moves[best] = m;
-        int32_t s = scores[i]; scores[i] = scores[best]; scores[best] = s;
+        Move m = moves[i];
+        moves[i] = moves[best];
+        moves[best] = m;
+        int32_t s = scores[i];
+        scores[i] = scores[best];
+        scores[best] = s;
     }
 }
 
@@ -102,7 +106,7 @@ struct SearchState {
     int32_t iteration_depth;
     Move best_move;
     int32_t root_score;
-    int32_t previous_score;   // not reset between searches
+    int32_t previous_score;  // not reset between searches
     int32_t mate_reports;
     uint8_t single_reply;
     uint8_t score_dropped;

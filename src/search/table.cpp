@@ -27,7 +27,7 @@ int32_t score_from_table(int32_t score, int32_t ply)
     return score;
 }
 
-} // namespace
+}  // namespace
 
 bool allocate_table(uint64_t entry_count)
 {
@@ -88,9 +88,7 @@ int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, M
         return 0;
 
     switch (entry.bound) {
-    case BOUND_EXACT:
-        flag = BOUND_EXACT;
-        return score;
+    case BOUND_EXACT: flag = BOUND_EXACT; return score;
     case BOUND_UPPER:
         if (score <= alpha) {
             flag = BOUND_UPPER;
@@ -103,8 +101,7 @@ int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, M
             return beta;
         }
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

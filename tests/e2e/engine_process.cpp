@@ -42,7 +42,7 @@ bool read_some(EngineProcess& engine, int timeout_ms)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool launch_process(EngineProcess& engine, const std::string& binary)
 {
@@ -54,7 +54,10 @@ bool launch_process(EngineProcess& engine, const std::string& binary)
     if (engine.pid == 0) {
         dup2(in[0], 0);
         dup2(out[1], 1);
-        close(in[0]); close(in[1]); close(out[0]); close(out[1]);
+        close(in[0]);
+        close(in[1]);
+        close(out[0]);
+        close(out[1]);
         execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -69,7 +72,8 @@ bool start_engine_process(EngineProcess& engine, const std::string& path)
 {
     if (!launch_process(engine, path.empty() ? KORVANE_BINARY : path))
         return false;
-    return wait_for_line(engine, [](const std::string& l) { return l == "Korvane 1.84 by Merevik Tavo"; }) != "<timeout>";
+    return wait_for_line(engine, [](const std::string& l) { return l == "Korvane 1.84 by Merevik Tavo"; }) !=
+           "<timeout>";
 }
 
 void send_text(EngineProcess& engine, const std::string& text)
@@ -85,8 +89,7 @@ void send_text(EngineProcess& engine, const std::string& text)
     }
 }
 
-std::string wait_for_line(EngineProcess& engine, const std::function<bool(const std::string&)>& accept,
-                          int timeout_ms)
+std::string wait_for_line(EngineProcess& engine, const std::function<bool(const std::string&)>& accept, int timeout_ms)
 {
     const long long deadline = now_ms() + timeout_ms;
     for (;;) {
@@ -103,7 +106,8 @@ std::string wait_for_line(EngineProcess& engine, const std::function<bool(const 
 
 std::string wait_for_prefix(EngineProcess& engine, const std::string& prefix, int timeout_ms)
 {
-    return wait_for_line(engine, [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }, timeout_ms);
+    return wait_for_line(
+        engine, [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }, timeout_ms);
 }
 
 std::vector<std::string> collect_lines(EngineProcess& engine, int ms)

@@ -9,9 +9,9 @@
 
 struct EngineProcess {
     pid_t pid = -1;
-    int to_engine = -1;    // the engine's standard input
-    int from_engine = -1;  // the engine's standard output
-    std::string pending;   // output read but not yet split into lines
+    int to_engine = -1;              // the engine's standard input
+    int from_engine = -1;            // the engine's standard output
+    std::string pending;             // output read but not yet split into lines
     std::vector<std::string> lines;  // every complete line received, newline removed
     size_t next_line = 0;            // lines before this index have been consumed by waits
 };

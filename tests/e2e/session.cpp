@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
-Engine::Engine(Waits session_waits) : waits(session_waits) { started = start_engine_process(process); }
+Engine::Engine(Waits session_waits)
+    : waits(session_waits)
+{
+    started = start_engine_process(process);
+}
 
 Engine::~Engine() { stop_engine_process(process); }
 
@@ -10,7 +14,8 @@ void Engine::send(const std::string& text) { send_text(process, text); }
 
 std::string Engine::next(std::optional<int> timeout_ms)
 {
-    return wait_for_line(process, [](const std::string&) { return true; }, timeout_ms.value_or(waits.reply_ms));
+    return wait_for_line(
+        process, [](const std::string&) { return true; }, timeout_ms.value_or(waits.reply_ms));
 }
 
 std::vector<std::string> Engine::until_readyok(std::optional<int> timeout_ms)
@@ -71,8 +76,8 @@ int count_prefix(const std::vector<std::string>& lines, const std::string& prefi
 bool is_move(const std::string& word)
 {
     return (word.size() == 4 || (word.size() == 5 && std::string("qrbn").find(word[4]) != std::string::npos)) &&
-           word[0] >= 'a' && word[0] <= 'h' && word[1] >= '1' && word[1] <= '8' && word[2] >= 'a' &&
-           word[2] <= 'h' && word[3] >= '1' && word[3] <= '8';
+           word[0] >= 'a' && word[0] <= 'h' && word[1] >= '1' && word[1] <= '8' && word[2] >= 'a' && word[2] <= 'h' &&
+           word[3] >= '1' && word[3] <= '8';
 }
 
 bool is_bestmove_line(const std::string& line) { return starts_with(line, "bestmove ") && is_move(line.substr(9)); }

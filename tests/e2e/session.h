@@ -58,8 +58,8 @@ struct Engine {
 
 // Starts an engine session for the test, with the session's waits when given, and stops the
 // test when the engine does not come up.
-#define START_ENGINE(name, ...)    \
-    Engine name{__VA_ARGS__};      \
+#define START_ENGINE(name, ...)                                                                                        \
+    Engine name{__VA_ARGS__};                                                                                          \
     ASSERT_TRUE(name.started) << "no banner from " << KORVANE_BINARY
 
 bool starts_with(const std::string& line, const std::string& prefix);

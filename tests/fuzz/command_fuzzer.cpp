@@ -77,7 +77,7 @@ void run_line(std::string line)
     execute_command(line.data());  // "quit" only answers false here
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

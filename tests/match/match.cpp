@@ -27,15 +27,16 @@ namespace {
 // Short openings, so that a deterministic engine does not play the same game again and again.
 // Each is played once with either colour.
 const char* const OPENINGS[] = {
-    "e2e4 e7e5", "e2e4 c7c5", "e2e4 e7e6", "e2e4 c7c6", "d2d4 d7d5", "d2d4 g8f6", "c2c4 e7e5",
-    "g1f3 d7d5", "e2e4 d7d5", "d2d4 f7f5", "b2b3 e7e5", "e2e4 g7g6", "c2c4 c7c5", "d2d4 e7e6",
-    "e2e4 e7e5 g1f3 b8c6", "e2e4 c7c5 g1f3 d7d6", "d2d4 d7d5 c2c4 e7e6", "d2d4 g8f6 c2c4 g7g6",
-    "e2e4 e7e5 f2f4", "e2e4 c7c6 d2d4 d7d5", "g2g3 d7d5", "f2f4 d7d5", "e2e4 b8c6", "d2d4 c7c5",
-    "e2e4 e7e5 g1f3 g8f6", "c2c4 g8f6 b1c3 e7e5", "e2e4 d7d6 d2d4 g8f6", "d2d4 d7d5 g1f3 g8f6",
-    "e2e4 e7e6 d2d4 d7d5", "b1c3 d7d5", "e2e3 e7e5", "d2d3 d7d5", "a2a3 e7e5", "h2h3 d7d5",
-    "e2e4 a7a6", "d2d4 b7b6", "c2c4 e7e6 b1c3 d7d5", "e2e4 e7e5 b1c3", "g1f3 c7c5", "b2b4 e7e5",
-    "e2e4 g8f6", "d2d4 d7d6", "c2c4 c7c6", "e2e4 e7e5 d2d4 e5d4", "d2d4 g8f6 g1f3 e7e6",
-    "e2e4 c7c5 b1c3", "e2e4 e7e5 f1c4", "d2d4 e7e5", "c2c3 e7e5", "e2e4 h7h6",
+    "e2e4 e7e5",           "e2e4 c7c5",           "e2e4 e7e6",           "e2e4 c7c6",           "d2d4 d7d5",
+    "d2d4 g8f6",           "c2c4 e7e5",           "g1f3 d7d5",           "e2e4 d7d5",           "d2d4 f7f5",
+    "b2b3 e7e5",           "e2e4 g7g6",           "c2c4 c7c5",           "d2d4 e7e6",           "e2e4 e7e5 g1f3 b8c6",
+    "e2e4 c7c5 g1f3 d7d6", "d2d4 d7d5 c2c4 e7e6", "d2d4 g8f6 c2c4 g7g6", "e2e4 e7e5 f2f4",      "e2e4 c7c6 d2d4 d7d5",
+    "g2g3 d7d5",           "f2f4 d7d5",           "e2e4 b8c6",           "d2d4 c7c5",           "e2e4 e7e5 g1f3 g8f6",
+    "c2c4 g8f6 b1c3 e7e5", "e2e4 d7d6 d2d4 g8f6", "d2d4 d7d5 g1f3 g8f6", "e2e4 e7e6 d2d4 d7d5", "b1c3 d7d5",
+    "e2e3 e7e5",           "d2d3 d7d5",           "a2a3 e7e5",           "h2h3 d7d5",           "e2e4 a7a6",
+    "d2d4 b7b6",           "c2c4 e7e6 b1c3 d7d5", "e2e4 e7e5 b1c3",      "g1f3 c7c5",           "b2b4 e7e5",
+    "e2e4 g8f6",           "d2d4 d7d6",           "c2c4 c7c6",           "e2e4 e7e5 d2d4 e5d4", "d2d4 g8f6 g1f3 e7e6",
+    "e2e4 c7c5 b1c3",      "e2e4 e7e5 f1c4",      "d2d4 e7e5",           "c2c3 e7e5",           "e2e4 h7h6",
 };
 
 struct Options {
@@ -58,7 +59,8 @@ bool start_korvane(EngineProcess& engine, const std::string& path)
     if (!start_engine_process(engine, path))
         return false;
     send_text(engine, "uci\nisready\n");
-    return wait_for_line(engine, [](const std::string& l) { return l == "readyok"; }, 20000) != "<timeout>";
+    return wait_for_line(
+               engine, [](const std::string& l) { return l == "readyok"; }, 20000) != "<timeout>";
 }
 
 // The legal moves as the black-box engine lists them after "go perft 1".
@@ -67,7 +69,8 @@ std::set<std::string> stockfish_moves(EngineProcess& stockfish, const std::strin
     send_text(stockfish, "position startpos moves " + moves + "\ngo perft 1\n");
     std::set<std::string> legal;
     for (;;) {
-        std::string line = wait_for_line(stockfish, [](const std::string&) { return true; }, 20000);
+        std::string line = wait_for_line(
+            stockfish, [](const std::string&) { return true; }, 20000);
         if (line == "<timeout>" || line.rfind("Nodes searched", 0) == 0)
             break;
         const size_t colon = line.find(':');
@@ -117,7 +120,8 @@ int play_game(EngineProcess (&engines)[2], int white, const char* opening, const
     for (EngineProcess& engine : engines)
         send_text(engine, "ucinewgame\nisready\n");
     for (EngineProcess& engine : engines)
-        wait_for_line(engine, [](const std::string& l) { return l == "readyok"; }, 20000);
+        wait_for_line(
+            engine, [](const std::string& l) { return l == "readyok"; }, 20000);
 
     for (int ply = 0;; ++ply) {
         Move legal[MAX_MOVES];
@@ -126,8 +130,7 @@ int play_game(EngineProcess (&engines)[2], int white, const char* opening, const
         const int side = position.turn;
         if (count == 0)
             return in_check() ? (side == 0 ? -1 : 1) : 0;
-        if (position.fifty >= 100 || insufficient_material()
-            || std::count(keys.begin(), keys.end(), keys.back()) >= 3)
+        if (position.fifty >= 100 || insufficient_material() || std::count(keys.begin(), keys.end(), keys.back()) >= 3)
             return 0;
         if (ply >= o.max_plies) {
             totals.adjudicated += 1;
@@ -153,8 +156,9 @@ int play_game(EngineProcess (&engines)[2], int white, const char* opening, const
         clock[side] -= used;
         if (clock[side] < 0) {
             totals.time_losses += 1;
-            std::printf("  time loss: %s at ply %d: clock %lld ms, budget %.1f ms, used %lld ms (%lld over the clock)\n",
-                        side == 0 ? "white" : "black", ply, clock_before, budget, used, -clock[side]);
+            std::printf(
+                "  time loss: %s at ply %d: clock %lld ms, budget %.1f ms, used %lld ms (%lld over the clock)\n",
+                side == 0 ? "white" : "black", ply, clock_before, budget, used, -clock[side]);
             return side == 0 ? -1 : 1;
         }
         clock[side] += o.inc_ms;
@@ -188,19 +192,25 @@ std::string percentile(std::vector<long long> values, double p)
     return std::to_string(values[size_t(p * double(values.size() - 1))]);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
     Options o;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string flag = argv[i];
-        if (flag == "--engine") o.engine = argv[i + 1];
-        else if (flag == "--stockfish") o.stockfish = argv[i + 1];
-        else if (flag == "--games") o.games = std::atoi(argv[i + 1]);
-        else if (flag == "--time") o.time_ms = std::atoi(argv[i + 1]);
-        else if (flag == "--inc") o.inc_ms = std::atoi(argv[i + 1]);
-        else if (flag == "--max-plies") o.max_plies = std::atoi(argv[i + 1]);
+        if (flag == "--engine")
+            o.engine = argv[i + 1];
+        else if (flag == "--stockfish")
+            o.stockfish = argv[i + 1];
+        else if (flag == "--games")
+            o.games = std::atoi(argv[i + 1]);
+        else if (flag == "--time")
+            o.time_ms = std::atoi(argv[i + 1]);
+        else if (flag == "--inc")
+            o.inc_ms = std::atoi(argv[i + 1]);
+        else if (flag == "--max-plies")
+            o.max_plies = std::atoi(argv[i + 1]);
         else {
             std::fprintf(stderr, "unknown option %s\n", argv[i]);
             return 2;
@@ -218,7 +228,8 @@ int main(int argc, char** argv)
             return 2;
         }
         send_text(stockfish, "uci\nisready\n");
-        wait_for_line(stockfish, [](const std::string& l) { return l == "readyok"; }, 20000);
+        wait_for_line(
+            stockfish, [](const std::string& l) { return l == "readyok"; }, 20000);
     }
     for (int game = 0; game < o.games; ++game) {
         for (int e = 0; e < 2; ++e) {
@@ -249,8 +260,8 @@ int main(int argc, char** argv)
         wait_for_exit(stockfish, 5000);
     }
 
-    std::printf("results: +%d -%d =%d (white wins, black wins, draws), %d adjudicated at %d plies\n",
-                totals.white_wins, totals.black_wins, totals.draws, totals.adjudicated, o.max_plies);
+    std::printf("results: +%d -%d =%d (white wins, black wins, draws), %d adjudicated at %d plies\n", totals.white_wins,
+                totals.black_wins, totals.draws, totals.adjudicated, o.max_plies);
     std::printf("games: %d\nmoves: %d\nillegal moves: %d\ncrashes: %d\ntime losses: %d\n", totals.games, totals.moves,
                 totals.illegal, totals.crashes, totals.time_losses);
     long long sum = 0;
