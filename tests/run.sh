@@ -7,6 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# Every source as the formatter lays it out.
+tests/check_format.sh
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DKORVANE_WERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs" --output-on-failure -LE 'deep|long'
