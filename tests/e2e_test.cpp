@@ -148,7 +148,7 @@ void expect_quiet_search(const std::vector<std::string>& lines)
 }
 
 const std::vector<std::string> IDENTITY = {
-    "id name Korvane 1.84",
+    std::string("id name Korvane ") + ENGINE_VERSION,
     "id author Merevik Tavo",
     "option name Hash type spin default 32 min 32 max 2048",
     "uciok",

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "eval/eval.h"
+#include "frontend/version.h"
 #include "movegen/movegen.h"
 #include "platform/platform.h"
 #include "search/search.h"
@@ -76,7 +77,7 @@ bool execute_command(char* line)
 
 void command_loop()
 {
-    std::printf("Korvane %s by Merevik Tavo\n", ENGINE_VERSION);
+    std::printf("%s\n", ENGINE_BANNER);
     char line[LINE_SIZE];
     while (read_input_line(line, LINE_SIZE) > 0) {
         if (!execute_command(line)) {

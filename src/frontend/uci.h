@@ -3,8 +3,6 @@
 #pragma once
 #include <cstdint>
 
-constexpr const char ENGINE_VERSION[] = "1.84";
-
 // How a search is limited and stopped, and what it has counted.
 struct SearchLimits {
     uint8_t stop;           // the running search must unwind at once

@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "frontend/version.h"
+
 long long now_ms()
 {
     using namespace std::chrono;
@@ -72,8 +74,7 @@ bool start_engine_process(EngineProcess& engine, const std::string& path)
 {
     if (!launch_process(engine, path.empty() ? KORVANE_BINARY : path))
         return false;
-    return wait_for_line(engine, [](const std::string& l) { return l == "Korvane 1.84 by Merevik Tavo"; }) !=
-           "<timeout>";
+    return wait_for_line(engine, [](const std::string& l) { return l == ENGINE_BANNER; }) != "<timeout>";
 }
 
 void send_text(EngineProcess& engine, const std::string& text)

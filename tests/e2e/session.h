@@ -9,9 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "e2e/engine_process.h"
+#include "frontend/version.h"
 
 // The engine's first line, and what a wait reads when no line came in time.
-const char* const BANNER = "Korvane 1.84 by Merevik Tavo";
+const char* const BANNER = ENGINE_BANNER;
 const char* const TIMEOUT = "<timeout>";
 
 // "Promptly": the limit for answers that need no real thinking.
