@@ -1,10 +1,10 @@
 # Runs korvane-bench at the recorded depth and compares its total with the recorded signature.
-# The file holds one line: "<depth> <total nodes>".
+# The file holds one line: "<depth> <total nodes>". EMULATOR, when given, runs a cross-built bench.
 file(READ ${SIGNATURE_FILE} recorded)
 string(REGEX MATCH "^([0-9]+) ([0-9]+)" _ "${recorded}")
 set(depth ${CMAKE_MATCH_1})
 set(expected ${CMAKE_MATCH_2})
-execute_process(COMMAND ${BENCH} ${depth} OUTPUT_VARIABLE output RESULT_VARIABLE status)
+execute_process(COMMAND ${EMULATOR} ${BENCH} ${depth} OUTPUT_VARIABLE output RESULT_VARIABLE status)
 message("${output}")
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "korvane-bench failed with status ${status}")

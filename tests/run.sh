@@ -24,3 +24,6 @@ ctest --test-dir build -j "$jobs" --output-on-failure -LE 'deep|long'
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON -DKORVANE_WERROR=ON -DKORVANE_ARCH="$arch"
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize -j "$jobs" --output-on-failure -LE 'deep|long'
+
+# The same tree cross-built for ARM64 Linux and tested under qemu.
+tests/arm64/run_arm64_tests.sh

@@ -60,7 +60,12 @@ bool launch_process(EngineProcess& engine, const std::string& binary)
         close(in[1]);
         close(out[0]);
         close(out[1]);
-        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        // A cross-built engine runs under the emulator the build names (qemu-user for ARM64).
+        const char* launcher = KORVANE_LAUNCHER;
+        if (launcher[0] != '\0')
+            execlp(launcher, launcher, binary.c_str(), static_cast<char*>(nullptr));
+        else
+            execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(in[0]);
