@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "frontend/uci.h"
-#include "movegen/movegen.h"
+#include "search/search.h"
 
 namespace {
 
