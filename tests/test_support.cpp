@@ -1,12 +1,12 @@
 #include "test_support.h"
 
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "frontend/uci.h"
 #include "search/search.h"
+#include "tool_support.h"
 
 namespace {
 
@@ -30,20 +30,9 @@ const std::vector<SuitePosition>& perft_suite()
         std::ifstream file(std::string(KORVANE_DATA_DIR) + "/perft_suite.epd");
         std::string line;
         while (std::getline(file, line)) {
-            if (line.empty() || line[0] == '#')
-                continue;
             SuitePosition p;
-            std::stringstream fields(line);
-            std::string field;
-            std::getline(fields, field, ';');
-            p.fen = field.substr(0, field.find_last_not_of(' ') + 1);
-            while (std::getline(fields, field, ';')) {
-                unsigned depth;
-                unsigned long long nodes;
-                if (std::sscanf(field.c_str(), " D%u %llu", &depth, &nodes) == 2)
-                    p.counts.push_back(nodes);
-            }
-            result.push_back(p);
+            if (is_suite_case(line) && parse_suite_line(line, p))
+                result.push_back(p);
         }
         return result;
     }();
