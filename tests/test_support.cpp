@@ -1,11 +1,13 @@
 #include "test_support.h"
 
+#include <cstdint>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "frontend/uci.h"
-#include "search/search.h"
+#include "platform/platform.h"
+#include "search/internal.h"
 #include "tool_support.h"
 
 namespace {
@@ -20,6 +22,36 @@ public:
     }
 };
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
+
+// Before every test the engine's globals are as start-up leaves them, so that a test that
+// stopped half-way (a failed assertion returns at once) leaves nothing behind for the next:
+// no lowered memory limit, odd table size, stored entries, search flags or game.
+void reset_engine_globals()
+{
+    allocation_limit_bytes = SIZE_MAX;
+    quiet_search = false;
+    listen_during_search = false;
+    start_listening();
+    limits = SearchLimits{};
+    search_state = SearchState{};
+    reset_search();
+    follow_pv = 0;
+    if (table.entry_count != DEFAULT_TABLE_ENTRIES)
+        allocate_table(DEFAULT_TABLE_ENTRIES);
+    clear_table();
+    clear_game();
+    load_fen(START_FEN);
+}
+
+class EngineReset : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const ::testing::TestInfo&) override { reset_engine_globals(); }
+};
+const auto* const reset_listener = [] {
+    auto* listener = new EngineReset;
+    ::testing::UnitTest::GetInstance()->listeners().Append(listener);
+    return listener;
+}();
 
 }  // namespace
 
