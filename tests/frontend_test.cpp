@@ -368,5 +368,5 @@ TEST(SetOption, RefusedMemoryKeepsTheWorkingTable)
     allocation_limit_bytes = SIZE_MAX;
     load_fen(START_FEN);
     probe_table(3, -100, 100, flag, move);
-    EXPECT_EQ(flag, 0);
+    EXPECT_EQ(flag, PROBE_NOTHING);
 }

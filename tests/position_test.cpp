@@ -250,11 +250,14 @@ TEST(MakeUnmake, EnPassantAndPromotions)
     EXPECT_EQ(position.board[sq("d8")], WHITE_KNIGHT);
     unmake_move();
     EXPECT_EQ(snapshot(), before);
+    // The quiescence search's lighter pair, each make with its own unmake.
     make_capture(word("e7", "d8", MOVE_PROMOTE_ROOK));
+    EXPECT_EQ(position.board[sq("d8")], WHITE_ROOK);
     unmake_capture();
     EXPECT_EQ(snapshot(), before);
     make_capture(word("e7", "d8", MOVE_PROMOTE_BISHOP));
-    unmake_move();
+    EXPECT_EQ(position.board[sq("d8")], WHITE_BISHOP);
+    unmake_capture();
     EXPECT_EQ(snapshot(), before);
 }
 

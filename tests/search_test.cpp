@@ -8,19 +8,17 @@
 #include "eval/eval.h"
 #include "frontend/uci.h"
 #include "platform/platform.h"
-#include "search/search.h"
+#include "search/internal.h"
 #include "test_support.h"
 
 namespace {
 
 Move text_move(const char* text) { return text_to_move(text); }
 
+// The driver's own reset, then what a search at iteration depth 1 with no clock starts from.
 void fresh_search_state()
 {
-    std::memset(history_table, 0, sizeof history_table);
-    std::memset(killer_moves, 0, sizeof killer_moves);
-    std::memset(pv_table, 0, sizeof pv_table);
-    std::memset(pv_length, 0, sizeof pv_length);
+    reset_search();
     follow_pv = 0;
     limits = SearchLimits{};
     limits.no_time_limit = 1;
@@ -56,7 +54,7 @@ TEST(Table, FreshTableKnowsNothing)
     uint8_t flag = 9;
     Move move = 9;
     EXPECT_EQ(probe_table(1, -50, 50, flag, move), 0);
-    EXPECT_EQ(flag, 0);
+    EXPECT_EQ(flag, PROBE_NOTHING);
     EXPECT_EQ(move, 0);
 }
 
@@ -71,7 +69,7 @@ TEST(Table, DepthPreferredReplacement)
     load_fen("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
     store_entry(4, -10, BOUND_EXACT, 0);  // shallower: dropped
     probe_table(1, -50, 50, flag, move);
-    EXPECT_EQ(flag, 0) << "the other position did not get in";
+    EXPECT_EQ(flag, PROBE_NOTHING) << "the other position did not get in";
     load_fen(START_FEN);
     EXPECT_EQ(probe_table(5, -50, 50, flag, move), 30);
     EXPECT_EQ(move, e2e4);
@@ -90,20 +88,21 @@ TEST(Table, BoundsHintAndShallowEntries)
     Move move;
     store_entry(5, 10, BOUND_UPPER, e2e4);
     EXPECT_EQ(probe_table(8, -100, 50, flag, move), 0);
-    EXPECT_EQ(flag, 1) << "an upper bound below beta from depth >= 8 - 3: a null move would fail low";
+    EXPECT_EQ(flag, PROBE_NULL_FAILS_LOW)
+        << "an upper bound below beta from depth >= 8 - 3: a null move would fail low";
     EXPECT_EQ(move, e2e4) << "the move comes whatever the depth";
     probe_table(9, -100, 50, flag, move);
-    EXPECT_EQ(flag, 0);
+    EXPECT_EQ(flag, PROBE_NOTHING);
     EXPECT_EQ(probe_table(5, 20, 50, flag, move), 20);
     EXPECT_EQ(flag, BOUND_UPPER) << "upper bound at or below alpha returns alpha";
     EXPECT_EQ(probe_table(5, 0, 50, flag, move), 0);
-    EXPECT_EQ(flag, 1);
+    EXPECT_EQ(flag, PROBE_NULL_FAILS_LOW);
 
     store_entry(5, 70, BOUND_LOWER, e2e4);
     EXPECT_EQ(probe_table(5, -100, 50, flag, move), 50);
     EXPECT_EQ(flag, BOUND_LOWER);
     EXPECT_EQ(probe_table(5, -100, 80, flag, move), 0);
-    EXPECT_EQ(flag, 0);
+    EXPECT_EQ(flag, PROBE_NOTHING);
 
     store_entry(5, 700, BOUND_EXACT, e2e4);
     EXPECT_EQ(probe_table(4, -100, 50, flag, move), 700) << "exact scores come back even outside the window";
@@ -257,7 +256,7 @@ TEST(AlphaBeta, MateStalemateAndTheFiftyMoveRule)
     uint8_t flag;
     Move move;
     probe_table(1, -INFINITE_SCORE, INFINITE_SCORE, flag, move);
-    EXPECT_EQ(flag, 0) << "nothing stored";
+    EXPECT_EQ(flag, PROBE_NOTHING) << "nothing stored";
     position.ply = 0;
 }
 

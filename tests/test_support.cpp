@@ -1,12 +1,14 @@
 #include "test_support.h"
 
+#include <cstdint>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "frontend/uci.h"
-#include "movegen/movegen.h"
+#include "platform/platform.h"
+#include "search/internal.h"
+#include "tool_support.h"
 
 namespace {
 
@@ -21,6 +23,36 @@ public:
 };
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
 
+// Before every test the engine's globals are as start-up leaves them, so that a test that
+// stopped half-way (a failed assertion returns at once) leaves nothing behind for the next:
+// no lowered memory limit, odd table size, stored entries, search flags or game.
+void reset_engine_globals()
+{
+    allocation_limit_bytes = SIZE_MAX;
+    quiet_search = false;
+    listen_during_search = false;
+    start_listening();
+    limits = SearchLimits{};
+    search_state = SearchState{};
+    reset_search();
+    follow_pv = 0;
+    if (table.entry_count != DEFAULT_TABLE_ENTRIES)
+        allocate_table(DEFAULT_TABLE_ENTRIES);
+    clear_table();
+    clear_game();
+    load_fen(START_FEN);
+}
+
+class EngineReset : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const ::testing::TestInfo&) override { reset_engine_globals(); }
+};
+const auto* const reset_listener = [] {
+    auto* listener = new EngineReset;
+    ::testing::UnitTest::GetInstance()->listeners().Append(listener);
+    return listener;
+}();
+
 }  // namespace
 
 const std::vector<SuitePosition>& perft_suite()
@@ -30,20 +62,9 @@ const std::vector<SuitePosition>& perft_suite()
         std::ifstream file(std::string(KORVANE_DATA_DIR) + "/perft_suite.epd");
         std::string line;
         while (std::getline(file, line)) {
-            if (line.empty() || line[0] == '#')
-                continue;
             SuitePosition p;
-            std::stringstream fields(line);
-            std::string field;
-            std::getline(fields, field, ';');
-            p.fen = field.substr(0, field.find_last_not_of(' ') + 1);
-            while (std::getline(fields, field, ';')) {
-                unsigned depth;
-                unsigned long long nodes;
-                if (std::sscanf(field.c_str(), " D%u %llu", &depth, &nodes) == 2)
-                    p.counts.push_back(nodes);
-            }
-            result.push_back(p);
+            if (is_suite_case(line) && parse_suite_line(line, p))
+                result.push_back(p);
         }
         return result;
     }();

@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "position/position.h"
+#include "tool_support.h"
 
-struct SuitePosition {
-    std::string fen;
-    std::vector<uint64_t> counts;  // counts[d - 1]: perft at depth d
-};
+// The perft suite's positions with their known counts.
+using SuitePosition = SuiteCase;
 const std::vector<SuitePosition>& perft_suite();
 
 // Runs body with standard output captured; returns what it printed.

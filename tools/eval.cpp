@@ -5,6 +5,7 @@
 #include "eval/eval.h"
 #include "frontend/uci.h"
 #include "position/position.h"
+#include "tool_support.h"
 
 int main(int argc, char** argv)
 {
@@ -13,10 +14,7 @@ int main(int argc, char** argv)
         return 2;
     }
     start_engine();
-    std::string fen = argv[1];
-    for (int i = 2; i < argc; ++i)
-        fen += std::string(" ") + argv[i];
-    load_fen(fen.c_str());
+    load_fen(joined_words(argc, argv, 1).c_str());
     const int32_t score = evaluate();
     std::printf("pieces counted: %d\n%d\n", position.piece_count, score);
     return 0;

@@ -6,12 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "frontend/uci.h"
 #include "movegen/movegen.h"
+#include "tool_support.h"
 
 namespace {
 
@@ -40,28 +39,6 @@ int divide(int depth, const std::string& fen)
     return 0;
 }
 
-struct SuiteCase {
-    std::string fen;
-    std::vector<uint64_t> counts;  // counts[d - 1] is the count at depth d
-};
-
-bool parse_case(const std::string& line, SuiteCase& c)
-{
-    std::stringstream fields(line);
-    std::string field;
-    if (!std::getline(fields, field, ';'))
-        return false;
-    c.fen = field.substr(0, field.find_last_not_of(' ') + 1);
-    while (std::getline(fields, field, ';')) {
-        unsigned depth;
-        unsigned long long nodes;
-        if (std::sscanf(field.c_str(), " D%u %llu", &depth, &nodes) != 2 || depth != c.counts.size() + 1)
-            return false;
-        c.counts.push_back(nodes);
-    }
-    return !c.fen.empty() && !c.counts.empty();
-}
-
 int run_suite(const char* path, int max_depth)
 {
     std::ifstream file(path);
@@ -74,10 +51,10 @@ int run_suite(const char* path, int max_depth)
     const auto start = std::chrono::steady_clock::now();
     std::string line;
     while (std::getline(file, line)) {
-        if (line.empty() || line[0] == '#')
+        if (!is_suite_case(line))
             continue;
         SuiteCase c;
-        if (!parse_case(line, c)) {
+        if (!parse_suite_line(line, c)) {
             std::printf("unreadable line: %s\n", line.c_str());
             ++failed;
             continue;
@@ -125,8 +102,5 @@ int main(int argc, char** argv)
     const int depth = std::atoi(argv[1]);
     if (depth < 1)
         return usage();
-    std::string fen = argv[2];
-    for (int i = 3; i < argc; ++i)
-        fen += std::string(" ") + argv[i];
-    return divide(depth, fen);
+    return divide(depth, joined_words(argc, argv, 2));
 }

@@ -1,8 +1,13 @@
-// The "position" and "setoption name" commands.
+// The "position", "setoption name" and "perft" commands, and the integer reading of the
+// handlers.
+#include <cinttypes>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "frontend/uci.h"
+#include "platform/platform.h"
 #include "search/search.h"
 
 void position_command(char* line)
@@ -63,4 +68,72 @@ void setoption_command(char* line)
     // Without the memory the engine keeps its current table.
     if (allocate_table(entries))
         clear_table();
+}
+
+int perft_depth(const char* line)
+{
+    char copy[4096];
+    std::snprintf(copy, sizeof copy, "%s", line);
+    const char* token = std::strtok(copy, "perft ");
+    if (token == nullptr)
+        return 0;
+    long depth = std::strtol(token, nullptr, 10);
+    return depth < 0 || depth > 9 ? -1 : int(depth);
+}
+
+void perft_command(const char* line)
+{
+    const int depth = perft_depth(line);
+    if (depth < 1 || depth > 9) {
+        std::printf("Error Depth\n");
+        return;
+    }
+    load_fen(START_FEN);
+    const uint32_t start = tick_count();
+
+    MoveList list;
+    generate_moves(list);
+    uint64_t total = 0;
+    for (int i = 0; i < list.count; ++i) {
+        make_move(list.moves[i]);
+        if (!move_was_legal()) {
+            unmake_move();
+            continue;
+        }
+        uint64_t count = perft(depth - 1);
+        total += count;
+        unmake_move();
+        char text[6];
+        move_to_text(list.moves[i], text);
+        std::printf("%s - %" PRIu64 " \n", text, count);
+    }
+
+    const uint32_t elapsed = tick_count() - start;
+    std::printf("Nodes for depth %d:  %" PRIu64 "\n", depth, total);
+    std::printf("Time: %f\n", double(float(elapsed) * 0.001f));
+    std::printf("Expected: %" PRIu64 "\n", PERFT_EXPECTED[depth]);
+    if (elapsed != 0)
+        std::printf("Knps: %u\n", unsigned(total / elapsed * 1000));
+}
+
+int32_t parse_int(const char* text)
+{
+    const char* c = text;
+    while (*c == ' ' || (*c >= '\t' && *c <= '\r'))
+        ++c;
+    bool negative = false;
+    if (*c == '+' || *c == '-')
+        negative = *c++ == '-';
+    int64_t value = 0;
+    for (; *c >= '0' && *c <= '9'; ++c) {
+        if (value <= INT32_MAX)
+            value = value * 10 + (*c - '0');
+    }
+    if (negative)
+        value = -value;
+    if (value > INT32_MAX)
+        return INT32_MAX;
+    if (value < INT32_MIN)
+        return INT32_MIN;
+    return int32_t(value);
 }

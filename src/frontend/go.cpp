@@ -4,8 +4,6 @@
 #include "frontend/uci.h"
 #include "search/search.h"
 
-SearchLimits limits;
-
 namespace {
 
 // Hand-tuned time management: plan for this many moves when the interface gives no count (or

@@ -25,6 +25,13 @@ bool square_attacked(Square sq)
     return false;
 }
 
+// Are the squares the king stands on, crosses and reaches in one castling free of attacks by
+// enemy pawns, knights, bishops, rooks and queens?
+bool castle_path_safe_wk() { return !square_attacked<1>(E1) && !square_attacked<1>(F1) && !square_attacked<1>(G1); }
+bool castle_path_safe_wq() { return !square_attacked<1>(E1) && !square_attacked<1>(D1) && !square_attacked<1>(C1); }
+bool castle_path_safe_bk() { return !square_attacked<0>(E8) && !square_attacked<0>(F8) && !square_attacked<0>(G8); }
+bool castle_path_safe_bq() { return !square_attacked<0>(E8) && !square_attacked<0>(D8) && !square_attacked<0>(C8); }
+
 // One generator per side, so that every colour test is a constant.
 template <int US, bool CAPTURES_ONLY, typename List>
 void generate(List& list)
@@ -160,11 +167,6 @@ void generate(List& list)
 }
 
 }  // namespace
-
-bool castle_path_safe_wk() { return !square_attacked<1>(E1) && !square_attacked<1>(F1) && !square_attacked<1>(G1); }
-bool castle_path_safe_wq() { return !square_attacked<1>(E1) && !square_attacked<1>(D1) && !square_attacked<1>(C1); }
-bool castle_path_safe_bk() { return !square_attacked<0>(E8) && !square_attacked<0>(F8) && !square_attacked<0>(G8); }
-bool castle_path_safe_bq() { return !square_attacked<0>(E8) && !square_attacked<0>(D8) && !square_attacked<0>(C8); }
 
 void generate_moves(MoveList& list)
 {

@@ -1,5 +1,5 @@
-// Move generation: the pseudo-legal generator and its castling tests, the capture generator
-// of the quiescence search, the legal move list and perft.
+// Move generation: the pseudo-legal generator, the capture generator of the quiescence
+// search, the legal move list and perft.
 #pragma once
 #include "movegen/tables.h"
 #include "position/position.h"
@@ -20,13 +20,6 @@ void generate_moves(MoveList& list);
 // Only the moves that take a piece (en passant and capture promotions included).
 void generate_captures(CaptureList& list);
 
-// Are the squares the king stands on, crosses and reaches in one castling free of attacks by
-// enemy pawns, knights, bishops, rooks and queens?
-bool castle_path_safe_wk();
-bool castle_path_safe_wq();
-bool castle_path_safe_bk();
-bool castle_path_safe_bq();
-
 // The legal moves, in generation order; list must hold MAX_MOVES moves.
 void generate_legal_moves(Move* moves, int32_t& count);
 
@@ -36,7 +29,3 @@ uint64_t perft(int depth);
 
 // The published leaf counts of the start position, by depth.
 extern const uint64_t PERFT_EXPECTED[10];
-
-// The "perft" command: counts the start position's tree and reports each root move's count,
-// the total, the time and the speed.
-void perft_command(const char* line);

@@ -4,8 +4,9 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "search/search.h"
+#include "search/internal.h"
 
+SearchLimits limits;
 SearchState search_state;
 bool quiet_search = false;
 
@@ -23,33 +24,18 @@ uint32_t deadline_from(uint32_t now) { return now + uint32_t(int64_t(limits.time
 
 int32_t speed_of(uint64_t nodes, uint32_t elapsed) { return elapsed == 0 ? 0 : int32_t(nodes / elapsed * 1000); }
 
-void clear_search_tables()
-{
-    std::memset(history_table, 0, sizeof history_table);
-    std::memset(pv_table, 0, sizeof pv_table);
-    std::memset(killer_moves, 0, sizeof killer_moves);
-    std::memset(pv_length, 0, sizeof pv_length);
-    std::memset(root_move_scores, 0, sizeof root_move_scores);
-}
-
-}  // namespace
-
+// "info depth ... score ... time ... nodes ... nps ... pv ..." for a new best root move.
 void print_info(int32_t score, int32_t depth)
 {
     const uint32_t elapsed = tick_count() - limits.start_time;
     char line[8192];
     int n;
-    if (score > MATE_BOUND) {
+    if (score > MATE_BOUND)
         n = std::snprintf(line, sizeof line, "info depth %d score mate %d ", depth, (MATE_SCORE - score) / 2);
-        search_state.mate_reports += 1;
-    } else if (score < -MATE_BOUND) {
+    else if (score < -MATE_BOUND)
         n = std::snprintf(line, sizeof line, "info depth %d score mate %d ", depth, -((score + MATE_SCORE) / 2));
-        search_state.mate_reports += 1;
-    } else {
+    else
         n = std::snprintf(line, sizeof line, "info depth %d score cp %d ", depth, score);
-    }
-    if (quiet_search)
-        return;
     n += std::snprintf(line + n, sizeof line - n, "time %d nodes %" PRIu64 " nps %d pv ", int32_t(elapsed),
                        limits.nodes, speed_of(limits.nodes, elapsed));
     for (int column = 1; column < pv_length[1]; ++column) {
@@ -61,20 +47,40 @@ void print_info(int32_t score, int32_t depth)
     std::printf("%s", line);
 }
 
+}  // namespace
+
+void reset_search()
+{
+    std::memset(history_table, 0, sizeof history_table);
+    std::memset(pv_table, 0, sizeof pv_table);
+    std::memset(killer_moves, 0, sizeof killer_moves);
+    std::memset(pv_length, 0, sizeof pv_length);
+    std::memset(root_move_scores, 0, sizeof root_move_scores);
+    search_state.mate_reports = 0;
+    limits.nodes = 0;
+    search_state.single_reply = 0;
+    limits.stop = 0;
+    search_state.score_dropped = 0;
+    search_state.best_move = 0;
+    search_state.root_score = -INFINITE_SCORE;
+}
+
+void report_best_move(int32_t score, int32_t depth)
+{
+    // Mate reports count whether or not they are printed: a quiet search stops as a loud one.
+    if (score > MATE_BOUND || score < -MATE_BOUND)
+        search_state.mate_reports += 1;
+    if (!quiet_search)
+        print_info(score, depth);
+}
+
 void run_search()
 {
     SearchState& s = search_state;
     limits.start_time = tick_count();
     limits.deadline = deadline_from(limits.start_time);
 
-    clear_search_tables();
-    s.mate_reports = 0;
-    limits.nodes = 0;
-    s.single_reply = 0;
-    limits.stop = 0;
-    s.score_dropped = 0;
-    s.best_move = 0;
-    s.root_score = -INFINITE_SCORE;
+    reset_search();
     if (limits.max_depth == 0)
         limits.max_depth = MAX_ITERATION_DEPTH;
     if (limits.depth_limited)

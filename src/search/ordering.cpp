@@ -2,13 +2,12 @@
 // attackers, killer moves and the history of moves that raised alpha.
 #include <climits>
 
-#include "search/search.h"
+#include "search/internal.h"
 
 int32_t history_table[64][64];
 Move killer_moves[MAX_PLY][3];
 Move pv_table[PLY_TABLE_SIZE][PLY_TABLE_SIZE];
 int32_t pv_length[PLY_TABLE_SIZE];
-int32_t root_move_scores[MAX_MOVES];
 uint8_t follow_pv;
 
 namespace {

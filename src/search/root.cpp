@@ -1,7 +1,9 @@
 // One iteration over the legal root moves, and the repetition test against the game.
 #include <cstdio>
 
-#include "search/search.h"
+#include "search/internal.h"
+
+int32_t root_move_scores[MAX_MOVES];
 
 namespace {
 
@@ -85,7 +87,7 @@ int32_t root_search()
             s.root_score = score;
             update_pv(1, move);
             if (depth >= CURRMOVE_MIN_DEPTH)
-                print_info(score, depth);
+                report_best_move(score, depth);
         }
     }
 

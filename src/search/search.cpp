@@ -1,6 +1,6 @@
 // The quiescence and alpha-beta searches.
-#include "search/search.h"
 #include "eval/eval.h"
+#include "search/internal.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
 
     // Step 6. Null move: if passing still holds beta, a real move will too. The reduced search
     // runs at this node's own ply; the piece count is whatever the last evaluation left.
-    if (!checked && depth >= NULL_MOVE_MIN_DEPTH && !follow_pv && flag == 0 && null_allowed &&
+    if (!checked && depth >= NULL_MOVE_MIN_DEPTH && !follow_pv && flag == PROBE_NOTHING && null_allowed &&
         position.piece_count >= NULL_MOVE_MIN_PIECE_COUNT) {
         const uint8_t turn = position.turn;
         const int32_t fifty = position.fifty;

@@ -3,7 +3,6 @@
 #pragma once
 #include <cstdint>
 
-#include "frontend/uci.h"
 #include "movegen/movegen.h"
 #include "position/position.h"
 
@@ -14,12 +13,42 @@ constexpr int32_t MATE_BOUND = MATE_SCORE - 256;
 constexpr int32_t INFINITE_SCORE = 1000000;
 constexpr int MAX_ITERATION_DEPTH = 64;
 
+// ---- Limits, and listening while the engine thinks ----
+// How a search is limited and stopped, and what it has counted. The "go" command fills the
+// limits; the search clears stop and nodes when it starts.
+struct SearchLimits {
+    uint8_t stop;           // the running search must unwind at once
+    uint8_t depth_limited;  // "go" gave a depth above 0
+    uint8_t no_time_limit;  // the clock is not consulted ("infinite", "ponder" or a depth)
+    int32_t max_depth;      // deepest iteration; 0 means none given
+    double time_budget;     // milliseconds the search may use; may be fractional or negative
+    uint32_t start_time;    // tick count when the search started
+    uint32_t deadline;      // tick count after which the periodic check stops the search
+    uint64_t nodes;         // legal moves made by the search
+};
+extern SearchLimits limits;
+
+// When false the periodic check tests only the clock and never reads standard input: the
+// bench and other tools search with no interface listening.
+extern bool listen_during_search;
+
+// Made by the search when the low 16 bits of limits.nodes are zero. Returns true when the
+// search must stop now (deadline passed, "stop" or "quit" read, or the input ended).
+bool periodic_check();
+// Forgets any unfinished piece of a line left over from the last search.
+void start_listening();
+
 // ---- Transposition table ----
 // One slot per index, no buckets: the slot of a position is its key modulo the slot count.
 // A store replaces a slot whenever its depth is at least the slot's, for any position, and
 // nothing is aged, so deep results of earlier searches stay until "ucinewgame" or a new size.
 // Mate scores are kept relative to the node (see store_entry and probe_table).
 enum : uint8_t { BOUND_NONE = 0, BOUND_EXACT = 2, BOUND_UPPER = 3, BOUND_LOWER = 4 };
+// probe_table's verdict: PROBE_NOTHING, PROBE_NULL_FAILS_LOW (a fail-low stored at nearly this
+// depth: a null move here would very likely fail low too, so it is not tried), or one of the
+// bounds above, whose score ends the node.
+enum : uint8_t { PROBE_NOTHING = 0, PROBE_NULL_FAILS_LOW = 1 };
+static_assert(int(PROBE_NULL_FAILS_LOW) < int(BOUND_EXACT), "a verdict at or above BOUND_EXACT ends the node");
 
 struct HashEntry {
     int8_t depth;   // remaining depth of the search that stored it; 0 in an empty slot
@@ -47,59 +76,10 @@ constexpr int32_t MAX_HASH_MEGABYTES = 2048;
 bool allocate_table(uint64_t entry_count);
 void clear_table();
 void release_table();
-// flag: 0 nothing usable, 1 a null move here would very likely fail low, 2/3/4 the result
-// (exact score, alpha, beta) ends the node. move: the slot's move whenever the key matches.
+// flag: PROBE_* or BOUND_* (see above); with a bound the returned exact score, alpha or beta
+// ends the node. move: the slot's move whenever the key matches.
 int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, Move& move);
 void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move);
-
-// ---- Search tables (cleared at the start of every search) ----
-constexpr int PLY_TABLE_SIZE = MAX_PLY + 1;  // plies 0..128: the quiescence ceiling is 128
-
-extern int32_t history_table[64][64];                  // [from][to], only ever raised
-extern Move killer_moves[MAX_PLY][3];                  // [ply][slot]
-extern Move pv_table[PLY_TABLE_SIZE][PLY_TABLE_SIZE];  // [ply][column]
-extern int32_t pv_length[PLY_TABLE_SIZE];              // [ply]: pv ends before this column
-extern int32_t root_move_scores[MAX_MOVES];
-extern uint8_t follow_pv;
-
-// Ordering scores for a full move list (alpha-beta nodes and the root) and a capture list.
-void score_moves(const Move* moves, int32_t* scores, int count, Move hash_move);
-void score_captures(const Move* moves, int32_t* scores, int count);
-// Raises a history counter, saturating so that no search, however long, overflows it.
-void add_history(Move move, int32_t amount);
-
-// Row ply of the principal variation becomes the move followed by row ply + 1.
-inline void update_pv(int ply, Move move)
-{
-    pv_table[ply][ply] = move;
-    const int length = pv_length[ply + 1];
-    for (int column = ply + 1; column < length; ++column)
-        pv_table[ply][column] = pv_table[ply + 1][column];
-    pv_length[ply] = length;
-}
-
-// Swaps the first highest-scoring entry of i..count-1 into place i: ties keep list order.
-inline void pick_move(Move* moves, int32_t* scores, int i, int count)
-{
-    int best = i;
-    for (int j = i + 1; j < count; ++j)
-        if (scores[j] > scores[best])
-            best = j;
-    if (best != i) {
-        Move m = moves[i];
-        moves[i] = moves[best];
-        moves[best] = m;
-        int32_t s = scores[i];
-        scores[i] = scores[best];
-        scores[best] = s;
-    }
-}
-
-// ---- Searches ----
-int32_t quiescence(int32_t alpha, int32_t beta);
-int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allowed);
-int32_t root_search();
-int32_t repetition_count();
 
 // ---- Iterative deepening ----
 struct SearchState {
@@ -119,5 +99,3 @@ extern bool quiet_search;
 // Runs one search from "go": deepens until a limit ends it, reports, prints "bestmove" and
 // plays the move on the position.
 void run_search();
-// "info depth ... score ... pv ..." for a new best root move.
-void print_info(int32_t score, int32_t depth);

@@ -70,7 +70,7 @@ void release_table()
 
 int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, Move& move)
 {
-    flag = 0;
+    flag = PROBE_NOTHING;
     move = 0;
     if (table.entry_count == 0)
         return 0;
@@ -83,7 +83,7 @@ int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, M
     const int32_t score = score_from_table(entry.score, position.ply);
     // A fail-low here at nearly this depth says a null move would fail low too.
     if (entry.depth >= depth - 3 && entry.bound == BOUND_UPPER && score < beta)
-        flag = 1;
+        flag = PROBE_NULL_FAILS_LOW;
     if (entry.depth < depth)
         return 0;
 

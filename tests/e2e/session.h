@@ -15,8 +15,11 @@
 const char* const BANNER = ENGINE_BANNER;
 const char* const TIMEOUT = "<timeout>";
 
-// "Promptly": the limit for answers that need no real thinking.
-constexpr long long PROMPT_MS = 3000;
+// "Promptly": the limit for answers that need no real thinking. Several seconds, because a
+// loaded machine running the sanitizer build can take a second or two over what is instant on
+// an idle one; an engine that waits for input it should not wait for, or searches on when it
+// should stop, takes longer than any such margin.
+constexpr long long PROMPT_MS = 10000;
 
 // How long a session waits before it reads "<timeout>": reply_ms for a line, a reply up to
 // "readyok" and the program's exit; search_ms for the best move that ends a search.

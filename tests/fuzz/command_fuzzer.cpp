@@ -30,14 +30,6 @@ void engine_once()
     start_engine();
 }
 
-// The depth the "perft" command would read from this line.
-int perft_depth_of(const std::string& line)
-{
-    std::string copy = line;
-    const char* token = std::strtok(copy.data(), "perft ");
-    return token == nullptr ? 0 : int(std::strtol(token, nullptr, 10));
-}
-
 // A position with a game's worth of material and no pawn about to promote has capture sequences
 // a depth-limited search gets through in milliseconds.
 bool search_is_bounded()
@@ -70,7 +62,7 @@ void run_line(std::string line)
         return;
     }
     if (line.rfind("perft", 0) == 0) {
-        const int depth = perft_depth_of(line);
+        const int depth = perft_depth(line.c_str());  // as the command reads it
         if (depth >= 3 && depth <= 9)
             line = "perft " + std::to_string(1 + depth % 2) + "\n";
     }

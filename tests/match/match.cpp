@@ -21,6 +21,7 @@
 #include "e2e/engine_process.h"
 #include "frontend/uci.h"
 #include "movegen/movegen.h"
+#include "search/search.h"
 
 namespace {
 

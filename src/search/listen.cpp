@@ -1,9 +1,9 @@
-// The periodic check of a running search, and integer reading for the command handlers.
-#include <climits>
+// The periodic check of a running search: the deadline, and "stop" or "quit" read from
+// standard input while the engine thinks.
 #include <cstring>
 
-#include "frontend/uci.h"
 #include "platform/platform.h"
+#include "search/search.h"
 
 bool listen_during_search = true;
 
@@ -57,25 +57,3 @@ bool periodic_check()
 }
 
 void start_listening() { search_input_length = 0; }
-
-int32_t parse_int(const char* text)
-{
-    const char* c = text;
-    while (*c == ' ' || (*c >= '\t' && *c <= '\r'))
-        ++c;
-    bool negative = false;
-    if (*c == '+' || *c == '-')
-        negative = *c++ == '-';
-    int64_t value = 0;
-    for (; *c >= '0' && *c <= '9'; ++c) {
-        if (value <= INT32_MAX)
-            value = value * 10 + (*c - '0');
-    }
-    if (negative)
-        value = -value;
-    if (value > INT32_MAX)
-        return INT32_MAX;
-    if (value < INT32_MIN)
-        return INT32_MIN;
-    return int32_t(value);
-}

@@ -1,0 +1,64 @@
+// What the files of search/ share among themselves: the ordering and variation tables, the
+// move picker, the searches below the driver and the driver's reset and reports. No other
+// folder includes this header (the search's own tests do, to reach inside).
+#pragma once
+#include <cstdint>
+
+#include "search/search.h"
+
+// ---- Search tables (cleared at the start of every search) ----
+constexpr int PLY_TABLE_SIZE = MAX_PLY + 1;  // plies 0..128: the quiescence ceiling is 128
+
+extern int32_t history_table[64][64];                  // [from][to], only ever raised
+extern Move killer_moves[MAX_PLY][3];                  // [ply][slot]
+extern Move pv_table[PLY_TABLE_SIZE][PLY_TABLE_SIZE];  // [ply][column]
+extern int32_t pv_length[PLY_TABLE_SIZE];              // [ply]: pv ends before this column
+extern int32_t root_move_scores[MAX_MOVES];            // the root list's ordering scores
+extern uint8_t follow_pv;
+
+// Ordering scores for a full move list (alpha-beta nodes and the root) and a capture list.
+void score_moves(const Move* moves, int32_t* scores, int count, Move hash_move);
+void score_captures(const Move* moves, int32_t* scores, int count);
+// Raises a history counter, saturating so that no search, however long, overflows it.
+void add_history(Move move, int32_t amount);
+
+// Row ply of the principal variation becomes the move followed by row ply + 1.
+inline void update_pv(int ply, Move move)
+{
+    pv_table[ply][ply] = move;
+    const int length = pv_length[ply + 1];
+    for (int column = ply + 1; column < length; ++column)
+        pv_table[ply][column] = pv_table[ply + 1][column];
+    pv_length[ply] = length;
+}
+
+// Swaps the first highest-scoring entry of i..count-1 into place i: ties keep list order.
+inline void pick_move(Move* moves, int32_t* scores, int i, int count)
+{
+    int best = i;
+    for (int j = i + 1; j < count; ++j)
+        if (scores[j] > scores[best])
+            best = j;
+    if (best != i) {
+        Move m = moves[i];
+        moves[i] = moves[best];
+        moves[best] = m;
+        int32_t s = scores[i];
+        scores[i] = scores[best];
+        scores[best] = s;
+    }
+}
+
+// ---- Searches ----
+int32_t quiescence(int32_t alpha, int32_t beta);
+int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allowed);
+int32_t root_search();
+int32_t repetition_count();
+
+// ---- Iterative deepening ----
+// Everything the driver clears when a search starts: the tables above, the driver's counters
+// and flags, the node count and the stop flag.
+void reset_search();
+// A new best root move of an iteration deep enough to report: counts a mate score towards the
+// driver's limit and prints its info line.
+void report_best_move(int32_t score, int32_t depth);
