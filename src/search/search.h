@@ -1,5 +1,6 @@
-// The search: transposition table, move ordering, quiescence and alpha-beta search, the root
-// search with its repetition test, and the iterative-deepening driver with its reports.
+// The search: its limits and the periodic check that listens for "stop" and "quit" while it
+// runs, the transposition table, and the iterative-deepening driver with its reports. Move
+// ordering, the alpha-beta, quiescence and root searches are inside (search/internal.h).
 #pragma once
 #include <cstdint>
 
@@ -32,7 +33,7 @@ extern SearchLimits limits;
 // bench and other tools search with no interface listening.
 extern bool listen_during_search;
 
-// Made by the search when the low 16 bits of limits.nodes are zero. Returns true when the
+// Called by the search when the low 16 bits of limits.nodes are zero. Returns true when the
 // search must stop now (deadline passed, "stop" or "quit" read, or the input ended).
 bool periodic_check();
 // Forgets any unfinished piece of a line left over from the last search.
