@@ -22,16 +22,29 @@ bool input_is_console = false;
 int pending_byte = -1;
 bool input_ended = false;
 
-// A console hands out a typed line only once it is finished, and then all of it at once: the
-// rest of a line whose first byte was read is no longer among the console's input events, where
-// the poll looks. So on a console a whole line is read into this buffer and the poll counts
-// what is left of it as waiting. A pipe is read byte by byte and needs no buffer.
-char console_line[4096];
-DWORD console_line_length = 0;
-DWORD console_line_next = 0;
+// Bytes read from the system but not yet handed out. The poll counts them as waiting, so it
+// still sees every unread byte. A console hands out a typed line only once it is finished, and
+// then all of it at once (the rest of a line whose first byte was read is no longer among the
+// console's input events, where the poll looks): a whole line is read. From a pipe, what the
+// pipe already holds is read in one call, never more, so no read waits for a byte beyond the
+// one asked for; one call per byte costs a tenth of a millisecond each under wine, tens of
+// milliseconds per "position" line late in a game.
+char input_buffer[4096];
+DWORD input_length = 0;
+DWORD input_next = 0;
 
 // Window-size and mouse events would count as waiting input without ever giving a byte.
 constexpr DWORD CONSOLE_MODE_IGNORED = ENABLE_WINDOW_INPUT | ENABLE_MOUSE_INPUT;
+
+// Standard output is buffered here and sent whenever the engine is about to look at its input:
+// before every read and at every poll of a search. A reply is always followed by one or the
+// other (the command loop reads the next line; a search polls about every 65536 nodes), so every
+// reply still leaves before the engine waits for anything, and an "info" line waits at most one
+// poll. Unbuffered, the C runtime writes a reply to a pipe one character per system call, which
+// costs a search tens of milliseconds per move under wine.
+char output_buffer[1 << 16];
+
+void send_output() { std::fflush(stdout); }
 
 void open_input()
 {
@@ -48,32 +61,32 @@ void open_input()
 
 int read_raw_byte()
 {
+    send_output();
     if (input_ended)
         return -1;
     if (!input_opened)
         open_input();
-    if (input_is_console) {
-        if (console_line_next == console_line_length) {
-            DWORD got = 0;
-            if (!ReadFile(input_handle, console_line, sizeof console_line, &got, nullptr) || got == 0) {
-                input_ended = true;  // Ctrl+Z and Enter, or a console that went away
-                return -1;
-            }
-            console_line_length = got;
-            console_line_next = 0;
+    if (input_next == input_length) {
+        DWORD wanted = 1;
+        if (input_is_console) {
+            wanted = sizeof input_buffer;
+        } else {
+            DWORD available = 0;
+            if (PeekNamedPipe(input_handle, nullptr, 0, nullptr, &available, nullptr) && available > 1)
+                wanted = available < sizeof input_buffer ? available : sizeof input_buffer;
         }
-        return static_cast<unsigned char>(console_line[console_line_next++]);
+        DWORD got = 0;
+        // A pipe whose writer closed fails with ERROR_BROKEN_PIPE (or, under wine, reads 0
+        // bytes); a file at its end reads 0 bytes; a console gives 0 bytes for Ctrl+Z and Enter.
+        // Either way, and on any other error, the input has ended from now on.
+        if (!ReadFile(input_handle, input_buffer, wanted, &got, nullptr) || got == 0) {
+            input_ended = true;
+            return -1;
+        }
+        input_length = got;
+        input_next = 0;
     }
-    unsigned char c;
-    DWORD got = 0;
-    // A pipe whose writer closed fails with ERROR_BROKEN_PIPE (or, under wine, reads 0 bytes);
-    // a file at its end reads 0 bytes. Either way, and on any other error, the input has ended
-    // from now on.
-    if (!ReadFile(input_handle, &c, 1, &got, nullptr) || got != 1) {
-        input_ended = true;
-        return -1;
-    }
-    return c;
+    return static_cast<unsigned char>(input_buffer[input_next++]);
 }
 
 void start_clock()
@@ -90,7 +103,7 @@ void init_console()
     // Output stays in the C runtime's text mode: every "\n" printed leaves as "\r\n", the line
     // end of Windows console programs. Input does not go through the runtime at all.
     setvbuf(stdin, nullptr, _IONBF, 0);
-    setvbuf(stdout, nullptr, _IONBF, 0);
+    setvbuf(stdout, output_buffer, _IOFBF, sizeof output_buffer);
     if (!clock_started)
         start_clock();
 }
@@ -147,13 +160,14 @@ int read_input_line(char* buffer, int size)
 
 uint32_t input_waiting()
 {
+    send_output();
     if (pending_byte >= 0 || input_ended)
         return 1;
     if (!input_opened)
         open_input();
+    if (input_next < input_length)
+        return 1;
     if (input_is_console) {
-        if (console_line_next < console_line_length)
-            return 1;
         DWORD events = 0;
         // A console that cannot be asked reads as waiting: the read then finds out what it is.
         if (!GetNumberOfConsoleInputEvents(input_handle, &events))
@@ -174,7 +188,7 @@ void restart_input()
     pending_byte = -1;
     input_ended = false;
     input_opened = false;
-    console_line_length = console_line_next = 0;
+    input_length = input_next = 0;
 }
 
 void* allocate_zeroed(size_t bytes)
