@@ -3,6 +3,8 @@
 # UndefinedBehaviorSanitizer, and runs every test in both builds. Tests labelled "deep"
 # (the whole perft suite at full depth) and "long" (long match runs) are left to
 # `ctest --test-dir build -L deep` and `-L long`.
+# Then the tree is cross-built for ARM64 Linux and tested under qemu, and korvane.exe is
+# cross-built for Windows and tested under wine.
 # KORVANE_ARCH (x86-64, x86-64-v2, native; default x86-64-v2) sets the processor level.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,3 +29,6 @@ ctest --test-dir build-sanitize -j "$jobs" --output-on-failure -LE 'deep|long'
 
 # The same tree cross-built for ARM64 Linux and tested under qemu.
 tests/arm64/run_arm64_tests.sh
+
+# korvane.exe, cross-built for Windows and tested under wine.
+tests/windows/run_windows_tests.sh

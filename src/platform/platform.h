@@ -4,8 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// Makes standard output unbuffered (every reply leaves at once, no flush is ever needed) and
-// keeps a closed output pipe from killing the process.
+// Makes every reply leave at once, with no flush ever needed by the caller (unbuffered output;
+// on Windows, output sent before every read and poll of the input), and keeps a closed output
+// pipe from killing the process.
 void init_console();
 
 // Milliseconds, wrapping modulo 2^32, counted from TICK_COUNT_AT_START when the process
@@ -15,8 +16,9 @@ void init_console();
 constexpr uint32_t TICK_COUNT_AT_START = 1000000;
 uint32_t tick_count();
 
-// Standard input has no user-space buffer: every byte not yet returned here is still in the
-// operating system, where input_waiting() looks.
+// Every byte of standard input not yet returned here is seen by input_waiting(): it is still in
+// the operating system, where the poll looks, or (on Windows) in the layer's own buffer, which
+// the poll counts.
 // Returns the next byte (0..255), or -1 once the input has ended or failed. Never waits for a
 // byte beyond the one asked for.
 int read_input_byte();

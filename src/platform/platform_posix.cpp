@@ -1,4 +1,5 @@
-// POSIX implementation of the platform layer.
+// POSIX implementation of the platform layer (the Windows one is platform_windows.cpp; the
+// build compiles exactly one of them).
 #include "platform/platform.h"
 
 #include <cerrno>

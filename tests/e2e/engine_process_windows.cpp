@@ -1,0 +1,205 @@
+// Windows implementation of engine_process.h (the POSIX one is engine_process.cpp): the engine
+// runs on pipes made with CreatePipe, as a Windows chess interface starts it. The record's
+// descriptor fields hold the pipe handles and pid the process handle: kernel handles are small
+// numbers that Windows guarantees to survive a round trip through 32 bits.
+#include "e2e/engine_process.h"
+
+#include <chrono>
+#include <windows.h>
+
+#include "frontend/version.h"
+
+long long now_ms()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+namespace {
+
+HANDLE handle_of(long long value) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(value)); }
+int descriptor_of(HANDLE handle) { return static_cast<int>(reinterpret_cast<intptr_t>(handle)); }
+
+void close_output(EngineProcess& engine)
+{
+    if (engine.from_engine >= 0)
+        CloseHandle(handle_of(engine.from_engine));
+    engine.from_engine = -1;
+}
+
+// Reads whatever output is available within timeout_ms; false when the output has ended. An
+// anonymous pipe has no wait with a timeout, so the pipe is looked at every millisecond.
+bool read_some(EngineProcess& engine, int timeout_ms)
+{
+    if (engine.from_engine < 0)
+        return false;
+    const HANDLE pipe = handle_of(engine.from_engine);
+    const long long deadline = now_ms() + timeout_ms;
+    DWORD available = 0;
+    for (;;) {
+        if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
+            close_output(engine);  // the engine's end is closed: it exited
+            return false;
+        }
+        if (available > 0)
+            break;
+        if (now_ms() >= deadline)
+            return true;
+        Sleep(1);
+    }
+    char buffer[65536];
+    DWORD got = 0;
+    if (!ReadFile(pipe, buffer, available < sizeof buffer ? available : sizeof buffer, &got, nullptr) || got == 0) {
+        close_output(engine);
+        return false;
+    }
+    engine.pending.append(buffer, got);
+    size_t newline;
+    while ((newline = engine.pending.find('\n')) != std::string::npos) {
+        // The engine writes Windows line ends; a line is compared without them, as on Linux.
+        const size_t end = newline > 0 && engine.pending[newline - 1] == '\r' ? newline - 1 : newline;
+        engine.lines.push_back(engine.pending.substr(0, end));
+        engine.pending.erase(0, newline + 1);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool launch_process(EngineProcess& engine, const std::string& binary)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE in_read, in_write, out_read, out_write;
+    // The tests write long input in one piece and read the output only afterwards: the pipes
+    // hold a megabyte, so neither side waits for the other (a default pipe holds 4 KB).
+    const DWORD PIPE_BYTES = 1 << 20;
+    if (!CreatePipe(&in_read, &in_write, &inherit, PIPE_BYTES))
+        return false;
+    if (!CreatePipe(&out_read, &out_write, &inherit, PIPE_BYTES)) {
+        CloseHandle(in_read);
+        CloseHandle(in_write);
+        return false;
+    }
+    // Only the child's ends are inherited: a parent's end left open in the child would keep the
+    // pipe from ever reporting its end.
+    SetHandleInformation(in_write, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in_read;
+    startup.hStdOutput = out_write;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION info = {};
+    std::string command_line = "\"" + binary + "\"";
+    const bool started =
+        CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info) != 0;
+    CloseHandle(in_read);
+    CloseHandle(out_write);
+    if (!started) {
+        CloseHandle(in_write);
+        CloseHandle(out_read);
+        return false;
+    }
+    CloseHandle(info.hThread);
+    engine.pid = reinterpret_cast<intptr_t>(info.hProcess);
+    engine.to_engine = descriptor_of(in_write);
+    engine.from_engine = descriptor_of(out_read);
+    return true;
+}
+
+bool start_engine_process(EngineProcess& engine, const std::string& path)
+{
+    if (!launch_process(engine, path.empty() ? KORVANE_BINARY : path))
+        return false;
+    return wait_for_line(engine, [](const std::string& l) { return l == ENGINE_BANNER; }) != "<timeout>";
+}
+
+void send_text(EngineProcess& engine, const std::string& text)
+{
+    size_t sent = 0;
+    while (engine.to_engine >= 0 && sent < text.size()) {
+        DWORD n = 0;
+        if (!WriteFile(handle_of(engine.to_engine), text.data() + sent, DWORD(text.size() - sent), &n, nullptr) ||
+            n == 0)
+            break;
+        sent += n;
+    }
+}
+
+std::string wait_for_line(EngineProcess& engine, const std::function<bool(const std::string&)>& accept, int timeout_ms)
+{
+    const long long deadline = now_ms() + timeout_ms;
+    for (;;) {
+        while (engine.next_line < engine.lines.size()) {
+            const std::string& line = engine.lines[engine.next_line++];
+            if (accept(line))
+                return line;
+        }
+        const long long left = deadline - now_ms();
+        if (left <= 0 || !read_some(engine, int(left)))
+            return "<timeout>";
+    }
+}
+
+std::string wait_for_prefix(EngineProcess& engine, const std::string& prefix, int timeout_ms)
+{
+    return wait_for_line(
+        engine, [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }, timeout_ms);
+}
+
+std::vector<std::string> collect_lines(EngineProcess& engine, int ms)
+{
+    const long long deadline = now_ms() + ms;
+    for (long long left; (left = deadline - now_ms()) > 0;)
+        if (!read_some(engine, int(left)))
+            break;
+    std::vector<std::string> result(engine.lines.begin() + long(engine.next_line), engine.lines.end());
+    engine.next_line = engine.lines.size();
+    return result;
+}
+
+void close_input(EngineProcess& engine)
+{
+    if (engine.to_engine >= 0)
+        CloseHandle(handle_of(engine.to_engine));
+    engine.to_engine = -1;
+}
+
+int wait_for_exit(EngineProcess& engine, int timeout_ms)
+{
+    if (engine.pid <= 0)
+        return -1;
+    const HANDLE process = handle_of(engine.pid);
+    const long long deadline = now_ms() + timeout_ms;
+    for (;;) {
+        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+            DWORD status = 0;
+            GetExitCodeProcess(process, &status);
+            CloseHandle(process);
+            engine.pid = -1;
+            for (int i = 0; i < 100 && engine.from_engine >= 0; ++i)
+                read_some(engine, 100);  // the rest of the output, up to its end
+            return int(status);
+        }
+        if (now_ms() > deadline) {
+            stop_engine_process(engine);
+            return -1;
+        }
+        read_some(engine, 10);  // keep draining the output so the engine never blocks on it
+    }
+}
+
+void stop_engine_process(EngineProcess& engine)
+{
+    close_input(engine);
+    if (engine.pid > 0) {
+        const HANDLE process = handle_of(engine.pid);
+        TerminateProcess(process, 137);
+        WaitForSingleObject(process, INFINITE);
+        CloseHandle(process);
+        engine.pid = -1;
+    }
+    close_output(engine);
+}
