@@ -103,17 +103,10 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
     // runs at this node's own ply; the piece count is whatever the last evaluation left.
     if (!checked && depth >= NULL_MOVE_MIN_DEPTH && !follow_pv && flag == 0 && null_allowed &&
         position.piece_count >= NULL_MOVE_MIN_PIECE_COUNT) {
-        const uint8_t turn = position.turn;
-        const int32_t fifty = position.fifty;
-        const Square ep_square = position.ep_square;
-        position.turn ^= 1;
-        position.ep_square = 0;
-        position.fifty = 0;
+        const NullMoveUndo undo = make_null_move();
         const int reduction = depth < NULL_MOVE_DEEP_DEPTH ? 3 : 4;
         const int32_t value = -alpha_beta(-beta, -beta + 1, depth - reduction, 0);
-        position.turn = turn;
-        position.fifty = fifty;
-        position.ep_square = ep_square;
+        unmake_null_move(undo);
         if (limits.stop)
             return 0;
         if (value >= beta)

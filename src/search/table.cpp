@@ -32,7 +32,7 @@ int32_t score_from_table(int32_t score, int32_t ply)
 bool allocate_table(uint64_t entry_count)
 {
     init_keys();
-    auto* slots = static_cast<HashEntry*>(allocate_zeroed(entry_count * sizeof(HashEntry)));
+    auto* slots = static_cast<HashEntry*>(allocate_zeroed_huge(entry_count * sizeof(HashEntry)));
     if (slots == nullptr)
         return false;
     release_table();
@@ -49,7 +49,7 @@ void clear_table()
     // Fresh pages from the system are zero already and cost nothing until used, which is far
     // quicker than writing zeros over a large table. Without fresh memory, write the zeros.
     const size_t bytes = table.entry_count * sizeof(HashEntry);
-    auto* fresh = static_cast<HashEntry*>(allocate_zeroed(bytes));
+    auto* fresh = static_cast<HashEntry*>(allocate_zeroed_huge(bytes));
     if (fresh != nullptr) {
         release_memory(table.slots, bytes);
         table.slots = fresh;
@@ -74,7 +74,7 @@ int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, M
     move = 0;
     if (table.entry_count == 0)
         return 0;
-    const uint64_t key = compute_key();
+    const uint64_t key = position.key;
     const HashEntry& entry = table.slots[key % table.entry_count];
     if (entry.key != key)
         return 0;
@@ -109,7 +109,7 @@ void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move)
 {
     if (table.entry_count == 0)
         return;
-    const uint64_t key = compute_key();
+    const uint64_t key = position.key;
     HashEntry& entry = table.slots[key % table.entry_count];
     if (depth < entry.depth)
         return;
