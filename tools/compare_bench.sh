@@ -55,11 +55,13 @@ resolve() {
 old=$(resolve "$1" old)
 new=$(resolve "$2" new)
 
-# One bench run: prints "<nodes> <nps>".
+# One bench run: prints "<nodes> <nps> <cpu nps>", the last being nodes per second of the
+# process's own CPU time (user + system), which other work on the machine disturbs less.
 bench() {
-    local out
-    out=$("$1" $depth | grep '^Bench:')
-    echo "$out" | awk '{ print $2, $4 }'
+    local out cpu
+    out=$( { TIMEFORMAT='%U %S'; time "$1" $depth | grep '^Bench:'; } 2>"$work/time.txt")
+    cpu=$(tail -n 1 "$work/time.txt" | awk '{ print $1 + $2 }')
+    echo "$out" | awk -v cpu="$cpu" '{ printf "%s %s %.0f\n", $2, $4, (cpu > 0 ? $2 / cpu : 0) }'
 }
 
 median() {
@@ -68,6 +70,8 @@ median() {
 
 old_nps=()
 new_nps=()
+old_cpu=()
+new_cpu=()
 old_nodes=""
 new_nodes=""
 for ((i = 1; i <= runs; i++)); do
@@ -75,23 +79,28 @@ for ((i = 1; i <= runs; i++)); do
     if ((i % 2)); then order="old new"; else order="new old"; fi
     for side in $order; do
         if [ "$side" = old ]; then
-            read -r nodes nps < <(bench "$old")
+            read -r nodes nps cpu < <(bench "$old")
             old_nodes=$nodes
             old_nps+=("$nps")
+            old_cpu+=("$cpu")
         else
-            read -r nodes nps < <(bench "$new")
+            read -r nodes nps cpu < <(bench "$new")
             new_nodes=$nodes
             new_nps+=("$nps")
+            new_cpu+=("$cpu")
         fi
-        printf "run %d %-3s %s nodes %s nps\n" "$i" "$side" "$nodes" "$nps"
+        printf "run %d %-3s %s nodes %s nps (%s per cpu second)\n" "$i" "$side" "$nodes" "$nps" "$cpu"
     done
 done
 
 old_median=$(printf "%s\n" "${old_nps[@]}" | median)
 new_median=$(printf "%s\n" "${new_nps[@]}" | median)
-echo "old: $old ($old_nodes nodes) median $old_median nps"
-echo "new: $new ($new_nodes nodes) median $new_median nps"
-awk -v a="$old_median" -v b="$new_median" 'BEGIN { printf "ratio new/old: %.3f\n", b / a }'
+old_cpu_median=$(printf "%s\n" "${old_cpu[@]}" | median)
+new_cpu_median=$(printf "%s\n" "${new_cpu[@]}" | median)
+echo "old: $old ($old_nodes nodes) median $old_median nps, $old_cpu_median per cpu second"
+echo "new: $new ($new_nodes nodes) median $new_median nps, $new_cpu_median per cpu second"
+awk -v a="$old_median" -v b="$new_median" -v c="$old_cpu_median" -v d="$new_cpu_median" \
+    'BEGIN { printf "ratio new/old: %.3f (per cpu second: %.3f)\n", b / a, d / c }'
 if [ "$old_nodes" != "$new_nodes" ]; then
     echo "node totals differ: $old_nodes against $new_nodes" >&2
     exit 1
