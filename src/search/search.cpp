@@ -104,6 +104,7 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
     if (!checked && depth >= NULL_MOVE_MIN_DEPTH && !follow_pv && flag == 0 && null_allowed &&
         position.piece_count >= NULL_MOVE_MIN_PIECE_COUNT) {
         const NullMoveUndo undo = make_null_move();
+        prefetch_entry();
         const int reduction = depth < NULL_MOVE_DEEP_DEPTH ? 3 : 4;
         const int32_t value = -alpha_beta(-beta, -beta + 1, depth - reduction, 0);
         unmake_null_move(undo);
@@ -125,6 +126,8 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
         pick_move(list.moves, scores, i, list.count);
         const Move move = list.moves[i];
         make_move(move);
+        if (depth + extension > 1)
+            prefetch_entry();  // the child will probe the table
         if (!move_was_legal()) {
             unmake_move();
             continue;

@@ -51,6 +51,12 @@ void release_table();
 // (exact score, alpha, beta) ends the node. move: the slot's move whenever the key matches.
 int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, Move& move);
 void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move);
+// Starts loading the current position's slot, so that a probe soon after finds it in the cache.
+inline void prefetch_entry()
+{
+    if (table.entry_count != 0)
+        __builtin_prefetch(&table.slots[position.key % table.entry_count]);
+}
 
 // ---- Search tables (cleared at the start of every search) ----
 constexpr int PLY_TABLE_SIZE = MAX_PLY + 1;  // plies 0..128: the quiescence ceiling is 128
