@@ -106,35 +106,47 @@ inline int square_colour(Square sq) { return (file_of(sq) + rank_of(sq)) & 1; }
 // One side's pawns file by file, with a border file beyond either edge ([file + 1]) that never
 // holds a pawn, so that both neighbours of every file exist.
 struct PawnFiles {
-    int8_t count[10];
-    int8_t rear[10];  // rank of the rearmost pawn counted from this side's back rank; 6 when none
+    uint16_t occupied;  // bit file + 1: the file holds a pawn of this side
+    int8_t rear[10];    // rank of the rearmost pawn counted from this side's back rank; 6 when none
 };
 
-// What the two pawn sets alone decide, from White's view.
-struct PawnEntry {
+inline bool has_pawn_on(const PawnFiles& files, int f) { return (files.occupied >> f) & 1; }
+
+// What the two pawn sets alone decide, from White's view: one cache line.
+struct alignas(64) PawnEntry {
     uint64_t white_tag, black_tag;  // the pawn sets, each XOR EMPTY_TAG (see pawn_entry)
     uint64_t passed[2];             // [side] passed pawns
     int32_t middlegame, endgame;    // pawn tables and structure terms, summed in either phase
     PawnFiles files[2];             // [side]
 };
+static_assert(sizeof(PawnEntry) == 64, "one cache line per entry");
 
-constexpr int PAWN_CACHE_SIZE = 4096;  // a power of two
-PawnEntry pawn_cache[PAWN_CACHE_SIZE];
+constexpr int PAWN_CACHE_BITS = 12;
+PawnEntry pawn_cache[1 << PAWN_CACHE_BITS];
 
 // A zero-filled entry must match no position: its tags stand for a white and a black pawn
 // both on a1, which cannot happen.
 constexpr uint64_t EMPTY_TAG = 1;
 
-template <int US>
-void fill_pawn_files(uint64_t pawns, PawnFiles& files)
+inline PawnEntry& pawn_slot(uint64_t white_pawns, uint64_t black_pawns)
 {
+    const uint64_t hash = white_pawns * 0x9E3779B97F4A7C15ull + black_pawns * 0xC2B2AE3D27D4EB4Full;
+    return pawn_cache[hash >> (64 - PAWN_CACHE_BITS)];
+}
+
+// Counts per file (with border files) and the rearmost pawns of US.
+template <int US>
+void fill_pawn_files(uint64_t pawns, PawnFiles& files, int (&count)[10])
+{
+    files.occupied = 0;
     for (int f = 0; f < 10; ++f) {
-        files.count[f] = 0;
+        count[f] = 0;
         files.rear[f] = 6;
     }
     for_each_square(pawns, [&](Square s) {
         const int f = file_of(s) + 1, r = relative_rank<US>(s);
-        files.count[f] += 1;
+        count[f] += 1;
+        files.occupied |= uint16_t(1 << f);
         if (r < files.rear[f])
             files.rear[f] = int8_t(r);
     });
@@ -144,23 +156,23 @@ void fill_pawn_files(uint64_t pawns, PawnFiles& files)
 // side, stands on rank 7 - them.rear[file]. Adds to mg and eg in US's favour; notes the passed
 // pawns, whose blockade is judged with the pieces (pawn_blockade).
 template <int US>
-void pawn_structure(uint64_t pawns, const PawnFiles& us, const PawnFiles& them, int32_t& mg, int32_t& eg,
-                    uint64_t& passed)
+void pawn_structure(uint64_t pawns, const PawnFiles& us, const int (&count)[10], const PawnFiles& them, int32_t& mg,
+                    int32_t& eg, uint64_t& passed)
 {
     for_each_square(pawns, [&](Square s) {
         const int f = file_of(s) + 1, r = relative_rank<US>(s);
         int32_t both = 0;
-        const bool isolated = us.count[f - 1] == 0 && us.count[f + 1] == 0;
+        const bool isolated = count[f - 1] == 0 && count[f + 1] == 0;
         if (isolated) {
             mg -= ISOLATED_PAWN_MIDDLEGAME;
             eg -= ISOLATED_PAWN_ENDGAME;
         } else if (us.rear[f - 1] > r && us.rear[f + 1] > r) {
             both -= BACKWARD_PAWN;
-            if (them.count[f] == 0)
+            if (!has_pawn_on(them, f))
                 both -= BACKWARD_PAWN_OPEN_FILE;
         }
-        if (us.count[f] > 1)
-            both -= DOUBLED_PAWN * (us.count[f] - 1);
+        if (count[f] > 1)
+            both -= DOUBLED_PAWN * (count[f] - 1);
         if (r >= 7 - them.rear[f] && r >= 7 - them.rear[f - 1] && r >= 7 - them.rear[f + 1]) {
             passed |= bit_of(s);
             mg += PASSED_PAWN_MIDDLEGAME * r;
@@ -178,19 +190,18 @@ void pawn_structure(uint64_t pawns, const PawnFiles& us, const PawnFiles& them, 
 
 const PawnEntry& pawn_entry(uint64_t white_pawns, uint64_t black_pawns)
 {
-    const uint64_t hash = white_pawns * 0x9E3779B97F4A7C15ull + black_pawns * 0xC2B2AE3D27D4EB4Full;
-    PawnEntry& e = pawn_cache[hash >> 52];
-    static_assert(PAWN_CACHE_SIZE == 1 << 12, "the index is the hash's top 12 bits");
+    PawnEntry& e = pawn_slot(white_pawns, black_pawns);
     if (e.white_tag == (white_pawns ^ EMPTY_TAG) && e.black_tag == (black_pawns ^ EMPTY_TAG))
         return e;
 
-    fill_pawn_files<WHITE_SIDE>(white_pawns, e.files[WHITE_SIDE]);
-    fill_pawn_files<BLACK_SIDE>(black_pawns, e.files[BLACK_SIDE]);
+    int white_count[10], black_count[10];
+    fill_pawn_files<WHITE_SIDE>(white_pawns, e.files[WHITE_SIDE], white_count);
+    fill_pawn_files<BLACK_SIDE>(black_pawns, e.files[BLACK_SIDE], black_count);
     int32_t white_mg = 0, white_eg = 0, black_mg = 0, black_eg = 0;
     e.passed[WHITE_SIDE] = e.passed[BLACK_SIDE] = 0;
-    pawn_structure<WHITE_SIDE>(white_pawns, e.files[WHITE_SIDE], e.files[BLACK_SIDE], white_mg, white_eg,
+    pawn_structure<WHITE_SIDE>(white_pawns, e.files[WHITE_SIDE], white_count, e.files[BLACK_SIDE], white_mg, white_eg,
                                e.passed[WHITE_SIDE]);
-    pawn_structure<BLACK_SIDE>(black_pawns, e.files[BLACK_SIDE], e.files[WHITE_SIDE], black_mg, black_eg,
+    pawn_structure<BLACK_SIDE>(black_pawns, e.files[BLACK_SIDE], black_count, e.files[WHITE_SIDE], black_mg, black_eg,
                                e.passed[BLACK_SIDE]);
     const int32_t tables = table_sum(white_pawns, WHITE_PAWN_TABLE) - table_sum(black_pawns, BLACK_PAWN_TABLE);
     e.middlegame = tables + white_mg - black_mg;
@@ -291,8 +302,8 @@ int32_t rook_terms(const Army& a, const PawnFiles& us, const PawnFiles& them, bo
                     score += ROOK_ON_SEVENTH_KING_CUT;
             }
         }
-        if (us.count[f] == 0)
-            score += them.count[f] == 0 ? ROOK_OPEN_FILE : ROOK_HALF_OPEN_FILE;
+        if (!has_pawn_on(us, f))
+            score += has_pawn_on(them, f) ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
     });
     return score;
 }
@@ -322,16 +333,16 @@ int32_t king_shelter(const PawnFiles& us, const PawnFiles& them)
     const Square king = S::king();
     const int f = file_of(king) + 1, r = relative_rank<US>(king);
     int32_t score = S::KING_MIDDLEGAME_TABLE[king];
-    if (us.count[f] == 0)
+    if (!has_pawn_on(us, f))
         score -= KING_FILE_WITHOUT_OWN_PAWN;
-    if (them.count[f] == 0)
+    if (!has_pawn_on(them, f))
         score -= KING_FILE_WITHOUT_ENEMY_PAWN;
-    if (r < us.rear[f] && us.count[f] != 0)
+    if (r < us.rear[f] && has_pawn_on(us, f))
         score += SHIELD_OWN_FILE_STEP * (r - us.rear[f]) + SHIELD_OWN_FILE_STEP;
     else
         score -= SHIELD_MISSING;
     for (int n : {f + 1, f - 1}) {
-        if (r < us.rear[n] && us.count[n] != 0)
+        if (r < us.rear[n] && has_pawn_on(us, n))
             score += SHIELD_SIDE_FILE_STEP * (r - us.rear[n]) + SHIELD_SIDE_FILE_STEP;
         else
             score -= SHIELD_MISSING;
@@ -363,6 +374,8 @@ bool has_opposite_bishops(const Army& w, const Army& b)
 int32_t evaluate()
 {
     const Army w = army_of<WHITE_SIDE>(), b = army_of<BLACK_SIDE>();
+    // The pawn entry is needed only after the piece terms: start loading it now.
+    __builtin_prefetch(&pawn_slot(w.pawns, b.pawns));
     int32_t white_material = w.material, black_material = b.material;
 
     // Material and piece-square sums, and the bishop rules.
