@@ -2,7 +2,8 @@
 // position of the perft suite: the evaluation against the reference evaluation, and the key
 // that make, unmake and the null move keep in step against compute_key. The normal run checks
 // 20,000 positions; the "deep" label runs the same test over 1,000,000
-// (KORVANE_REFERENCE_POSITIONS sets the number).
+// (KORVANE_REFERENCE_POSITIONS sets the number). And the table's slot index, computed without a
+// division, against the remainder.
 #include <cstdlib>
 #include <random>
 
@@ -12,6 +13,7 @@
 #include "movegen/movegen.h"
 #include "position/position.h"
 #include "reference_eval.h"
+#include "search/search.h"
 #include "test_support.h"
 
 namespace {
@@ -85,4 +87,22 @@ TEST(ReferenceCheck, EvaluationAndKeyOnRandomPlayouts)
         }
     }
     EXPECT_GE(checked, wanted);
+}
+
+TEST(ReferenceCheck, SlotIndexIsTheRemainder)
+{
+    std::mt19937_64 random(24);
+    const uint64_t counts[] = {
+        1,           2, 3, 7, 1398101, 2796202, 89478485, (uint64_t(1) << 32) + 1, ~uint64_t(0) / 3, ~uint64_t(0) - 1,
+        ~uint64_t(0)};
+    for (uint64_t count : counts) {
+        const unsigned __int128 multiplier = remainder_multiplier(count);
+        const uint64_t keys[] = {0, 1, count - 1, count, count + 1, ~uint64_t(0), ~uint64_t(0) - count};
+        for (uint64_t key : keys)
+            ASSERT_EQ(fast_remainder(key, count, multiplier), key % count) << key << " % " << count;
+        for (int i = 0; i < 100000; ++i) {
+            const uint64_t key = random();
+            ASSERT_EQ(fast_remainder(key, count, multiplier), key % count) << key << " % " << count;
+        }
+    }
 }

@@ -38,6 +38,7 @@ bool allocate_table(uint64_t entry_count)
     release_table();
     table.slots = slots;
     table.entry_count = entry_count;
+    table.slot_multiplier = remainder_multiplier(entry_count);
     table.clean = true;
     return true;
 }
@@ -65,6 +66,7 @@ void release_table()
         release_memory(table.slots, table.entry_count * sizeof(HashEntry));
     table.slots = nullptr;
     table.entry_count = 0;
+    table.slot_multiplier = 0;
     table.clean = true;
 }
 
@@ -75,7 +77,7 @@ int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, M
     if (table.entry_count == 0)
         return 0;
     const uint64_t key = position.key;
-    const HashEntry& entry = table.slots[key % table.entry_count];
+    const HashEntry& entry = *slot_of(key);
     if (entry.key != key)
         return 0;
 
@@ -110,7 +112,7 @@ void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move)
     if (table.entry_count == 0)
         return;
     const uint64_t key = position.key;
-    HashEntry& entry = table.slots[key % table.entry_count];
+    HashEntry& entry = *slot_of(key);
     if (depth < entry.depth)
         return;
     entry.depth = int8_t(depth);
