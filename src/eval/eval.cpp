@@ -371,8 +371,6 @@ bool has_opposite_bishops(const Army& w, const Army& b)
 
 }  // namespace
 
-void prefetch_pawn_entry() { __builtin_prefetch(&pawn_slot(position.pieces[WHITE_PAWN], position.pieces[BLACK_PAWN])); }
-
 int32_t evaluate()
 {
     const Army w = army_of<WHITE_SIDE>(), b = army_of<BLACK_SIDE>();

@@ -11,6 +11,3 @@ void init_material();
 // position.piece_count the knights, bishops, rooks and queens it counted (the null move's test
 // reads it), except when it returns early for a drawn ending.
 int32_t evaluate();
-// Starts loading the cached pawn structure of the current position, for an evaluate() soon
-// after (the searches call it right after making a move whose child will evaluate).
-void prefetch_pawn_entry();

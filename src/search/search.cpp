@@ -45,7 +45,6 @@ int32_t quiescence(int32_t alpha, int32_t beta)
         pick_move(list.moves, scores, i, list.count);
         const Move move = list.moves[i];
         make_capture(move);
-        prefetch_pawn_entry();  // the child stands pat on the evaluation first
         if (!move_was_legal()) {
             unmake_capture();
             continue;
@@ -129,8 +128,6 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
         make_move(move);
         if (depth + extension > 1)
             prefetch_entry();  // the child will probe the table
-        else
-            prefetch_pawn_entry();  // the child is a quiescence node and evaluates first
         if (!move_was_legal()) {
             unmake_move();
             continue;
