@@ -87,6 +87,10 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
     // Step 3.
     pv_length[ply] = ply;
 
+    // Step 5's check test comes first: it runs while the table's slot is still on its way from
+    // memory (the test changes nothing, so its place does not matter otherwise).
+    const bool checked = in_check();
+
     // Step 4. The table may end the node, and always offers its move to try first.
     uint8_t flag;
     Move hash_move;
@@ -96,7 +100,6 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
 
     // Step 5.
     const int32_t entry_alpha = alpha;
-    const bool checked = in_check();
     const int extension = checked ? 1 : 0;
 
     // Step 6. Null move: if passing still holds beta, a real move will too. The reduced search
