@@ -94,6 +94,57 @@ inline uint64_t key_error() { return position.key ^ compute_key(); }
 #define KORVANE_CHECK_KEY() (void)0
 #endif
 
+// The key the position will have once move is made, computed without making it (the search
+// starts loading the table slot of a move it will try next). Debug builds check it against
+// every make.
+inline uint64_t key_after(Move move)
+{
+    const Position& p = position;
+    const Square from = from_of(move), to = to_of(move);
+    const int kind = kind_of_move(move);
+    const Piece mover = p.board[from];
+    const Piece captured = p.board[to];
+    uint64_t key = p.key ^ white_to_move_key;
+    if (p.ep_square)
+        key ^= ep_keys[p.ep_square];
+    Piece placed = mover;
+    switch (kind) {
+    case MOVE_CASTLING:
+        if (to == C1)
+            key ^= piece_square_keys[WHITE_ROOK][A1] ^ piece_square_keys[WHITE_ROOK][D1];
+        else if (to == G1)
+            key ^= piece_square_keys[WHITE_ROOK][H1] ^ piece_square_keys[WHITE_ROOK][F1];
+        else if (to == C8)
+            key ^= piece_square_keys[BLACK_ROOK][A8] ^ piece_square_keys[BLACK_ROOK][D8];
+        else if (to == G8)
+            key ^= piece_square_keys[BLACK_ROOK][H8] ^ piece_square_keys[BLACK_ROOK][F8];
+        break;
+    case MOVE_EN_PASSANT: {
+        const Square taken = p.turn == 0 ? to - 8 : to + 8;
+        key ^= piece_square_keys[p.board[taken]][taken];
+        break;
+    }
+    case MOVE_DOUBLE_PUSH: key ^= ep_keys[p.turn == 0 ? to - 8 : to + 8]; break;
+    case MOVE_PROMOTE_QUEEN:
+    case MOVE_PROMOTE_ROOK:
+    case MOVE_PROMOTE_BISHOP:
+    case MOVE_PROMOTE_KNIGHT: placed = PROMOTED_PIECE[kind - MOVE_PROMOTE_QUEEN][p.turn]; break;
+    default: break;
+    }
+    if (p.castling) {
+        const uint8_t kept = p.castling & CASTLING_KEPT_FROM[from] & CASTLING_KEPT_TO[to];
+        if (kept != p.castling) {
+            key ^= castling_keys[p.castling];
+            if (kept)
+                key ^= castling_keys[kept];
+        }
+    }
+    key ^= piece_square_keys[mover][from] ^ piece_square_keys[placed][to];
+    if (captured != EMPTY)
+        key ^= piece_square_keys[captured][to];
+    return key;
+}
+
 template <bool ALL_KINDS>
 inline void make(Move move)
 {
@@ -103,6 +154,9 @@ inline void make(Move move)
     const Piece mover = p.board[from];
     const Piece captured = p.board[to];
     KORVANE_KEY_ERROR_BEFORE();
+#ifndef NDEBUG
+    const uint64_t predicted_key = ALL_KINDS ? key_after(move) : p.key;
+#endif
 
     p.move_stack[p.ply] = move;
     p.undo_stack[p.ply] = UndoRecord{captured, p.ep_square, p.fifty, p.white_king, p.black_king, p.castling, p.key};
@@ -162,6 +216,7 @@ inline void make(Move move)
     p.board[from] = EMPTY;
     p.turn ^= 1;
     KORVANE_CHECK_KEY();
+    assert((!ALL_KINDS || p.key == predicted_key) && "key_after disagrees with make");
 }
 
 template <bool ALL_KINDS>
@@ -206,6 +261,8 @@ inline void unmake()
 }
 
 }  // namespace make_detail
+
+using make_detail::key_after;
 
 inline void make_move(Move move) { make_detail::make<true>(move); }
 inline void unmake_move() { make_detail::unmake<true>(); }

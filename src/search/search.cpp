@@ -125,11 +125,23 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
 
     // Step 8. Best remaining move first; illegal moves are taken back unseen.
     bool searched = false;
+    const bool children_probe = depth + extension > 1;
+    bool picked_ahead = false;
     for (int i = 0; i < list.count; ++i) {
-        pick_move(list.moves, scores, i, list.count);
+        if (!picked_ahead)
+            pick_move(list.moves, scores, i, list.count);
+        picked_ahead = false;
         const Move move = list.moves[i];
+        // A node that did not cut off on its first move will likely try them all: pick the next
+        // move now (the scores do not change, so the order is the same) and start loading its
+        // child's slot, which then arrives while this move is searched.
+        if (i > 0 && children_probe && i + 1 < list.count) {
+            pick_move(list.moves, scores, i + 1, list.count);
+            picked_ahead = true;
+            prefetch_entry(key_after(list.moves[i + 1]));
+        }
         make_move(move);
-        if (depth + extension > 1)
+        if (children_probe)
             prefetch_entry();  // the child will probe the table
         if (!move_was_legal()) {
             unmake_move();

@@ -71,11 +71,12 @@ inline HashEntry* slot_of(uint64_t key)
     return &table.slots[fast_remainder(key, table.entry_count, table.slot_multiplier)];
 }
 
-// Starts loading the current position's slot, so that a probe soon after finds it in the cache.
-inline void prefetch_entry()
+// Starts loading the slot of a key (by default the current position's), so that a probe soon
+// after finds it in the cache.
+inline void prefetch_entry(uint64_t key = position.key)
 {
     if (table.entry_count != 0)
-        __builtin_prefetch(slot_of(position.key));
+        __builtin_prefetch(slot_of(key));
 }
 
 // ---- Search tables (cleared at the start of every search) ----
