@@ -1,10 +1,12 @@
-// The static evaluation. Every call works from the board alone: one pass over the occupied
-// squares by piece kind, then the per-file pawn summaries drive the structure and king terms.
-// All terms are hand-tuned; scores are summed from White's view and turned at the end.
+// The static evaluation, as named terms. Each term is written once, for one side US in its own
+// direction of march, and the score is White's terms minus Black's. The only places where the
+// two colours differ on purpose are the Side records below.
+//
+// Every call works from the board alone. Pawn structure depends on the two pawn sets only, so
+// its results are kept in a small cache keyed by those sets; everything else is rebuilt.
 #include "eval/eval.h"
 
-#include <array>
-
+#include "eval/tables.h"
 #include "position/position.h"
 
 int32_t pawn_material, knight_material, bishop_material, rook_material, queen_material;
@@ -20,147 +22,66 @@ void init_material()
 
 namespace {
 
-using Table = std::array<int32_t, 64>;
+using namespace eval_tables;
 
-// Tables are written as the board is seen from White's side, rank 8 first, and turned into
-// square order (a1 = 0) at compile time.
-constexpr Table from_diagram(const Table& diagram)
+constexpr int WHITE_SIDE = 0, BLACK_SIDE = 1;
+
+// ---- The two colours ----
+// Geometry that mirrors exactly, plus the two deliberate asymmetries: the knight and bishop
+// tables of Black are not White's mirrored, and the blocked-bishop test reads the squares
+// s + FORWARD - 1 and s + FORWARD + 1 as plain square numbers (so White looks at s + 7 and
+// s + 9, Black at s - 9 and s - 7, wrapping round the board's edge for a bishop on the a- or
+// h-file, and the wrapped squares are not mirror images of each other).
+template <int US>
+struct Side;
+
+template <>
+struct Side<WHITE_SIDE> {
+    static constexpr Piece PAWN_CODE = WHITE_PAWN, KNIGHT_CODE = WHITE_KNIGHT, BISHOP_CODE = WHITE_BISHOP;
+    static constexpr Piece ROOK_CODE = WHITE_ROOK, QUEEN_CODE = WHITE_QUEEN, KING_CODE = WHITE_KING;
+    static constexpr int FORWARD = 8;
+    static constexpr const Table& PAWN_TABLE = WHITE_PAWN_TABLE;
+    static constexpr const Table& KNIGHT_TABLE = WHITE_KNIGHT_TABLE;
+    static constexpr const Table& BISHOP_TABLE = WHITE_BISHOP_TABLE;
+    static constexpr const Table& QUEEN_TABLE = WHITE_QUEEN_TABLE;
+    static constexpr const Table& KING_MIDDLEGAME_TABLE = WHITE_KING_MIDDLEGAME_TABLE;
+    static constexpr Square FIANCHETTO_SQUARE = G1 + 8, CASTLED_KING_SQUARE = G1;
+    static constexpr Square CORNER_ROOK_SQUARE = H1, CASTLED_KING_F = F1, CASTLED_KING_G = G1;
+    static constexpr uint64_t BACK_TWO_RANKS = 0x000000000000FFFFull;
+    static constexpr uint64_t SEVENTH_RANK = 0x00FF000000000000ull;
+    static Square king() { return position.white_king; }
+};
+
+template <>
+struct Side<BLACK_SIDE> {
+    static constexpr Piece PAWN_CODE = BLACK_PAWN, KNIGHT_CODE = BLACK_KNIGHT, BISHOP_CODE = BLACK_BISHOP;
+    static constexpr Piece ROOK_CODE = BLACK_ROOK, QUEEN_CODE = BLACK_QUEEN, KING_CODE = BLACK_KING;
+    static constexpr int FORWARD = -8;
+    static constexpr const Table& PAWN_TABLE = BLACK_PAWN_TABLE;
+    static constexpr const Table& KNIGHT_TABLE = BLACK_KNIGHT_TABLE;
+    static constexpr const Table& BISHOP_TABLE = BLACK_BISHOP_TABLE;
+    static constexpr const Table& QUEEN_TABLE = BLACK_QUEEN_TABLE;
+    static constexpr const Table& KING_MIDDLEGAME_TABLE = BLACK_KING_MIDDLEGAME_TABLE;
+    static constexpr Square FIANCHETTO_SQUARE = G8 - 8, CASTLED_KING_SQUARE = G8;
+    static constexpr Square CORNER_ROOK_SQUARE = H8, CASTLED_KING_F = F8, CASTLED_KING_G = G8;
+    static constexpr uint64_t BACK_TWO_RANKS = 0xFFFF000000000000ull;
+    static constexpr uint64_t SEVENTH_RANK = 0x000000000000FF00ull;
+    static Square king() { return position.black_king; }
+};
+
+// A square's rank counted from US's own back rank.
+template <int US>
+constexpr int relative_rank(Square sq)
 {
-    Table t{};
-    for (int sq = 0; sq < 64; ++sq)
-        t[sq] = diagram[sq ^ 56];
-    return t;
+    return US == WHITE_SIDE ? rank_of(sq) : 7 - rank_of(sq);
 }
-// Black's value on a square is White's value on the square mirrored across the middle rank.
-constexpr Table mirrored(const Table& white)
+
+// The squares directly behind each square of a set, from US's side.
+template <int US>
+constexpr uint64_t behind(uint64_t bits)
 {
-    Table t{};
-    for (int sq = 0; sq < 64; ++sq)
-        t[sq] = white[sq ^ 56];
-    return t;
+    return US == WHITE_SIDE ? bits >> 8 : bits << 8;
 }
-
-// clang-format off
-constexpr Table WHITE_PAWN_TABLE = from_diagram({
-     0,   0,   0,   0,   0,   0,   0,   0,
-    12,  15,  20,  25,  25,  20,  15,  12,
-     7,   9,  15,  21,  21,  15,   9,   7,
-     5,   6,  10,  18,  18,  10,   6,   5,
-     4,   4,   8,  15,  15,   8,   4,   4,
-     2,   2,   3,   4,   4,   3,   2,   2,
-     0,   0,   0, -15, -15,   0,   0,   0,
-     0,   0,   0,   0,   0,   0,   0,   0,
-});
-constexpr Table WHITE_KNIGHT_TABLE = from_diagram({
-   -18,  -8,  -5,  -4,  -4,  -5,  -8, -18,
-    -5,   1,   3,   4,   4,   3,   1,  -5,
-    -3,   4,   8,   8,   8,   8,   4,  -3,
-    -6,   4,   9,  15,  15,   9,   4,  -6,
-    -7,   4,   9,  15,  15,   9,   4,  -7,
-    -8,   4,   8,  10,  10,   8,   4,  -8,
-   -11,   1,   2,   5,   5,   2,   1, -11,
-   -18, -11,  -8,  -8,  -8,  -8, -11, -18,
-});
-// Not White's table mirrored: d2, e2, d3 and e3 differ.
-constexpr Table BLACK_KNIGHT_TABLE = from_diagram({
-   -18, -11,  -8,  -8,  -8,  -8, -11, -18,
-   -11,   1,   2,   5,   5,   2,   1, -11,
-    -8,   4,   8,  10,  10,   8,   4,  -8,
-    -7,   4,   9,  15,  15,   9,   4,  -7,
-    -6,   4,   9,  15,  15,   9,   4,  -6,
-    -3,   4,   8,   9,   9,   8,   4,  -3,
-    -5,   1,   3,   5,   5,   3,   1,  -5,
-   -18,  -8,  -5,  -4,  -4,  -5,  -8, -18,
-});
-constexpr Table WHITE_BISHOP_TABLE = from_diagram({
-    -8, -12, -15, -12, -12, -15, -12,  -8,
-     0,   5,   1,   4,   4,   1,   5,   0,
-     0,   2,   5,   6,   6,   5,   2,   0,
-     0,   4,   5,   9,   9,   5,   4,   0,
-     0,   5,   8,   9,   9,   8,   5,   0,
-    -3,   6,   6,   8,   8,   6,   6,  -3,
-    -4,   5,   6,   8,   8,   6,   5,  -4,
-    -9,  -5,  -5,  -5,  -5,  -5,  -5,  -9,
-});
-// Not White's table mirrored: d3, e3, d5 and e5 differ.
-constexpr Table BLACK_BISHOP_TABLE = from_diagram({
-    -9,  -5,  -5,  -5,  -5,  -5,  -5,  -9,
-    -4,   5,   6,   8,   8,   6,   5,  -4,
-    -3,   6,   6,   8,   8,   6,   6,  -3,
-     0,   5,   8,   8,   8,   8,   5,   0,
-     0,   4,   5,   9,   9,   5,   4,   0,
-     0,   2,   5,   9,   9,   5,   2,   0,
-     0,   5,   1,   4,   4,   1,   5,   0,
-    -8, -12, -15, -12, -12, -15, -12,  -8,
-});
-constexpr Table WHITE_QUEEN_TABLE = from_diagram({
-    -9,   0,   0,   0,   0,   0,   0,  -9,
-     0,   1,   2,   3,   3,   2,   1,   0,
-     0,   2,   3,   4,   4,   3,   2,   0,
-     0,   3,   4,   5,   5,   4,   3,   0,
-     0,   4,   5,   6,   6,   5,   4,   0,
-     0,   5,   6,   7,   7,   6,   5,   0,
-     0,   6,   7,   8,   8,   7,   6,   0,
-    -9,   0,   0,   0,   0,   0,   0,  -9,
-});
-constexpr Table WHITE_KING_MIDDLEGAME_TABLE = from_diagram({
-   -70, -70, -70, -70, -70, -70, -70, -70,
-   -60, -60, -60, -60, -60, -60, -60, -60,
-   -50, -50, -50, -50, -50, -50, -50, -50,
-   -40, -40, -40, -40, -40, -40, -40, -40,
-   -30, -30, -30, -30, -30, -30, -30, -30,
-   -15, -20, -20, -20, -20, -20, -20, -15,
-    -6,  -9, -15, -18, -18, -15,  -9,  -6,
-    10,  10,  -5, -15, -15,  -5,  10,  10,
-});
-// Both colours: the centre is worth the same to either king once the queens are gone.
-constexpr Table KING_ENDGAME_TABLE = from_diagram({
-    -9,   0,   0,   0,   0,   0,   0,  -9,
-     0,  10,  10,  10,  10,  10,  10,   0,
-     0,  10,  20,  20,  20,  20,  10,   0,
-     0,  10,  20,  27,  27,  20,  10,   0,
-     0,  10,  20,  27,  27,  20,  10,   0,
-     0,  10,  20,  20,  20,  20,  10,   0,
-     0,  10,  10,  10,  10,  10,  10,   0,
-    -9,   0,   0,   0,   0,   0,   0,  -9,
-});
-constexpr Table BLACK_PAWN_TABLE = mirrored(WHITE_PAWN_TABLE);
-constexpr Table BLACK_QUEEN_TABLE = mirrored(WHITE_QUEEN_TABLE);
-constexpr Table BLACK_KING_MIDDLEGAME_TABLE = mirrored(WHITE_KING_MIDDLEGAME_TABLE);
-// clang-format on
-
-// Hand-tuned weights of the positional terms, in centipawns.
-constexpr int32_t FIANCHETTO_BISHOP = 15;  // bishop on g2/g7 before its castled king
-constexpr int32_t BISHOP_PAIR = 20;        // each bishop after the first
-constexpr int32_t BLOCKED_BISHOP = 30;     // back-rank bishop behind two own pawns
-constexpr int32_t ISOLATED_PAWN_MIDDLEGAME = 8;
-constexpr int32_t ISOLATED_PAWN_ENDGAME = 20;
-constexpr int32_t BACKWARD_PAWN = 10;
-constexpr int32_t BACKWARD_PAWN_OPEN_FILE = 15;  // no enemy pawn on its file to hide behind
-constexpr int32_t DOUBLED_PAWN = 4;              // per extra pawn on the file, for each pawn
-constexpr int32_t PASSED_PAWN_MIDDLEGAME = 12;   // per rank advanced
-constexpr int32_t PASSED_PAWN_ENDGAME = 20;      // per rank advanced
-constexpr int32_t PASSED_PAWN_BLOCKED = 25;
-constexpr int32_t PASSED_PAWN_SUPPORTED = 25;  // a neighbouring file has a pawn
-constexpr int32_t PASSED_PAWN_PROTECTED = 30;  // a neighbour stands one rank behind
-constexpr int32_t QUEEN_ON_SEVENTH = 50;
-constexpr int32_t ROOK_BEFORE_CASTLED_KING = 45;
-constexpr int32_t ROOK_ON_SEVENTH_MIDDLEGAME = 20;
-constexpr int32_t ROOK_ON_SEVENTH_ENDGAME = 10;
-constexpr int32_t ROOK_ON_SEVENTH_KING_CUT = 50;
-constexpr int32_t ROOK_OPEN_FILE = 25;
-constexpr int32_t ROOK_HALF_OPEN_FILE = 20;
-constexpr int32_t KNIGHT_OUTPOST = 20;
-constexpr int32_t KNIGHT_OUTPOST_CENTRE = 12;  // on the c- or d-file
-constexpr int32_t KING_FILE_WITHOUT_OWN_PAWN = 40;
-constexpr int32_t KING_FILE_WITHOUT_ENEMY_PAWN = 40;
-constexpr int32_t SHIELD_OWN_FILE_STEP = 4;  // per rank between the king and its shield pawn
-constexpr int32_t SHIELD_SIDE_FILE_STEP = 3;
-constexpr int32_t SHIELD_MISSING = 12;
-constexpr int32_t PHASE_THRESHOLD_BOTH_QUEENS = 1900;
-constexpr int32_t PHASE_THRESHOLD = 2160;
-
-constexpr Square G1_SQUARE = 6, G2_SQUARE = 14, G7_SQUARE = 54, G8_SQUARE = 62;
 
 inline int popcount(uint64_t bits) { return __builtin_popcountll(bits); }
 
@@ -180,248 +101,332 @@ inline int32_t table_sum(uint64_t bits, const Table& table)
 
 inline int square_colour(Square sq) { return (file_of(sq) + rank_of(sq)) & 1; }
 
+// ---- Pawn structure ----
+
+// One side's pawns file by file, with a border file beyond either edge ([file + 1]) that never
+// holds a pawn, so that both neighbours of every file exist.
+struct PawnFiles {
+    uint16_t occupied;  // bit file + 1: the file holds a pawn of this side
+    int8_t rear[10];    // rank of the rearmost pawn counted from this side's back rank; 6 when none
+};
+
+inline bool has_pawn_on(const PawnFiles& files, int f) { return (files.occupied >> f) & 1; }
+
+// What the two pawn sets alone decide, from White's view: one cache line.
+struct alignas(64) PawnEntry {
+    uint64_t white_tag, black_tag;  // the pawn sets, each XOR EMPTY_TAG (see pawn_entry)
+    uint64_t passed[2];             // [side] passed pawns
+    int32_t middlegame, endgame;    // pawn tables and structure terms, summed in either phase
+    PawnFiles files[2];             // [side]
+};
+static_assert(sizeof(PawnEntry) == 64, "one cache line per entry");
+
+constexpr int PAWN_CACHE_BITS = 12;
+PawnEntry pawn_cache[1 << PAWN_CACHE_BITS];
+
+// A zero-filled entry must match no position: its tags stand for a white and a black pawn
+// both on a1, which cannot happen.
+constexpr uint64_t EMPTY_TAG = 1;
+
+inline PawnEntry& pawn_slot(uint64_t white_pawns, uint64_t black_pawns)
+{
+    const uint64_t hash = white_pawns * 0x9E3779B97F4A7C15ull + black_pawns * 0xC2B2AE3D27D4EB4Full;
+    return pawn_cache[hash >> (64 - PAWN_CACHE_BITS)];
+}
+
+// Counts per file (with border files) and the rearmost pawns of US.
+template <int US>
+void fill_pawn_files(uint64_t pawns, PawnFiles& files, int (&count)[10])
+{
+    files.occupied = 0;
+    for (int f = 0; f < 10; ++f) {
+        count[f] = 0;
+        files.rear[f] = 6;
+    }
+    for_each_square(pawns, [&](Square s) {
+        const int f = file_of(s) + 1, r = relative_rank<US>(s);
+        count[f] += 1;
+        files.occupied |= uint16_t(1 << f);
+        if (r < files.rear[f])
+            files.rear[f] = int8_t(r);
+    });
+}
+
+// Isolated, backward, doubled and passed pawns of US. The enemy's rearmost pawn, seen from US's
+// side, stands on rank 7 - them.rear[file]. Adds to mg and eg in US's favour; notes the passed
+// pawns, whose blockade is judged with the pieces (pawn_blockade).
+template <int US>
+void pawn_structure(uint64_t pawns, const PawnFiles& us, const int (&count)[10], const PawnFiles& them, int32_t& mg,
+                    int32_t& eg, uint64_t& passed)
+{
+    for_each_square(pawns, [&](Square s) {
+        const int f = file_of(s) + 1, r = relative_rank<US>(s);
+        int32_t both = 0;
+        const bool isolated = count[f - 1] == 0 && count[f + 1] == 0;
+        if (isolated) {
+            mg -= ISOLATED_PAWN_MIDDLEGAME;
+            eg -= ISOLATED_PAWN_ENDGAME;
+        } else if (us.rear[f - 1] > r && us.rear[f + 1] > r) {
+            both -= BACKWARD_PAWN;
+            if (!has_pawn_on(them, f))
+                both -= BACKWARD_PAWN_OPEN_FILE;
+        }
+        if (count[f] > 1)
+            both -= DOUBLED_PAWN * (count[f] - 1);
+        if (r >= 7 - them.rear[f] && r >= 7 - them.rear[f - 1] && r >= 7 - them.rear[f + 1]) {
+            passed |= bit_of(s);
+            mg += PASSED_PAWN_MIDDLEGAME * r;
+            eg += PASSED_PAWN_ENDGAME * r;
+            if (!isolated) {
+                both += PASSED_PAWN_SUPPORTED;
+                if (r - us.rear[f + 1] == 1 || r - us.rear[f - 1] == 1)
+                    both += PASSED_PAWN_PROTECTED;
+            }
+        }
+        mg += both;
+        eg += both;
+    });
+}
+
+const PawnEntry& pawn_entry(uint64_t white_pawns, uint64_t black_pawns)
+{
+    PawnEntry& e = pawn_slot(white_pawns, black_pawns);
+    if (e.white_tag == (white_pawns ^ EMPTY_TAG) && e.black_tag == (black_pawns ^ EMPTY_TAG))
+        return e;
+
+    int white_count[10], black_count[10];
+    fill_pawn_files<WHITE_SIDE>(white_pawns, e.files[WHITE_SIDE], white_count);
+    fill_pawn_files<BLACK_SIDE>(black_pawns, e.files[BLACK_SIDE], black_count);
+    int32_t white_mg = 0, white_eg = 0, black_mg = 0, black_eg = 0;
+    e.passed[WHITE_SIDE] = e.passed[BLACK_SIDE] = 0;
+    pawn_structure<WHITE_SIDE>(white_pawns, e.files[WHITE_SIDE], white_count, e.files[BLACK_SIDE], white_mg, white_eg,
+                               e.passed[WHITE_SIDE]);
+    pawn_structure<BLACK_SIDE>(black_pawns, e.files[BLACK_SIDE], black_count, e.files[WHITE_SIDE], black_mg, black_eg,
+                               e.passed[BLACK_SIDE]);
+    const int32_t tables = table_sum(white_pawns, WHITE_PAWN_TABLE) - table_sum(black_pawns, BLACK_PAWN_TABLE);
+    e.middlegame = tables + white_mg - black_mg;
+    e.endgame = tables + white_eg - black_eg;
+    e.white_tag = white_pawns ^ EMPTY_TAG;
+    e.black_tag = black_pawns ^ EMPTY_TAG;
+    return e;
+}
+
+// In the endgame a passed pawn with any piece straight in front of it is held back.
+template <int US>
+int32_t pawn_blockade(uint64_t passed)
+{
+    return -PASSED_PAWN_BLOCKED * popcount(passed & behind<US>(position.occupied));
+}
+
+// ---- Pieces ----
+
+// What the evaluation reads of one side's pieces.
+struct Army {
+    uint64_t pawns, knights, bishops, rooks, queens;
+    int knight_count, bishop_count, rook_count, queen_count;
+    int32_t material;
+};
+
+template <int US>
+Army army_of()
+{
+    using S = Side<US>;
+    const uint64_t* pieces = position.pieces;
+    Army a;
+    a.pawns = pieces[S::PAWN_CODE];
+    a.knights = pieces[S::KNIGHT_CODE];
+    a.bishops = pieces[S::BISHOP_CODE];
+    a.rooks = pieces[S::ROOK_CODE];
+    a.queens = pieces[S::QUEEN_CODE];
+    a.knight_count = popcount(a.knights);
+    a.bishop_count = popcount(a.bishops);
+    a.rook_count = popcount(a.rooks);
+    a.queen_count = popcount(a.queens);
+    a.material = popcount(a.pawns) * pawn_material + a.knight_count * knight_material +
+                 a.bishop_count * bishop_material + a.rook_count * rook_material + a.queen_count * queen_material;
+    return a;
+}
+
+// Knights, bishops and queens on their tables (pawns are in the pawn entry, rooks have none).
+template <int US>
+int32_t piece_tables(const Army& a)
+{
+    using S = Side<US>;
+    return table_sum(a.knights, S::KNIGHT_TABLE) + table_sum(a.bishops, S::BISHOP_TABLE) +
+           table_sum(a.queens, S::QUEEN_TABLE);
+}
+
+// The fianchetto before a castled king, the pair, and a back-rank bishop shut in by two pawns.
+template <int US>
+int32_t bishop_terms(const Army& a)
+{
+    using S = Side<US>;
+    int32_t score = 0;
+    if ((a.bishops & bit_of(S::FIANCHETTO_SQUARE)) && position.board[S::CASTLED_KING_SQUARE] == S::KING_CODE)
+        score += FIANCHETTO_BISHOP;
+    if (a.bishop_count > 1)
+        score += (a.bishop_count - 1) * BISHOP_PAIR;
+    for_each_square(a.bishops & S::BACK_TWO_RANKS, [&](Square s) {
+        if ((a.pawns & bit_of(s + S::FORWARD - 1)) && (a.pawns & bit_of(s + S::FORWARD + 1)))
+            score -= BLOCKED_BISHOP;
+    });
+    return score;
+}
+
+// Queens on the seventh rank while the enemy king is on its back rank (endgame only).
+template <int US>
+int32_t queen_terms(const Army& a, bool enemy_king_on_back_rank)
+{
+    using S = Side<US>;
+    return enemy_king_on_back_rank ? QUEEN_ON_SEVENTH * popcount(a.queens & S::SEVENTH_RANK) : 0;
+}
+
+// A rook shut in by its castled king, rooks on the seventh, on open and half-open files.
+template <int US>
+int32_t rook_terms(const Army& a, const PawnFiles& us, const PawnFiles& them, bool middlegame,
+                   bool enemy_king_on_back_rank)
+{
+    using S = Side<US>;
+    int32_t score = 0;
+    const Square king = S::king();
+    for_each_square(a.rooks, [&](Square s) {
+        const int f = file_of(s) + 1;
+        if (middlegame && s == S::CORNER_ROOK_SQUARE && (king == S::CASTLED_KING_F || king == S::CASTLED_KING_G))
+            score -= ROOK_BEFORE_CASTLED_KING;
+        if (relative_rank<US>(s) == 6) {
+            if (middlegame) {
+                score += ROOK_ON_SEVENTH_MIDDLEGAME;
+            } else {
+                score += ROOK_ON_SEVENTH_ENDGAME;
+                if (enemy_king_on_back_rank)
+                    score += ROOK_ON_SEVENTH_KING_CUT;
+            }
+        }
+        if (!has_pawn_on(us, f))
+            score += has_pawn_on(them, f) ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
+    });
+    return score;
+}
+
+// A knight before an enemy pawn that no enemy pawn on a neighbouring file can ever attack.
+template <int US>
+int32_t knight_outposts(const Army& a, uint64_t enemy_pawns, const PawnFiles& them)
+{
+    using S = Side<US>;
+    int32_t score = 0;
+    for_each_square(a.knights, [&](Square s) {
+        const int f = file_of(s) + 1, r = relative_rank<US>(s);
+        if (r < 6 && (enemy_pawns & bit_of(s + S::FORWARD)) && 7 - them.rear[f - 1] <= r && 7 - them.rear[f + 1] <= r) {
+            score += KNIGHT_OUTPOST;
+            if (f == 3 || f == 4)
+                score += KNIGHT_OUTPOST_CENTRE;
+        }
+    });
+    return score;
+}
+
+// The king's middlegame table and its pawn shield: the own file, then each neighbouring file.
+template <int US>
+int32_t king_shelter(const PawnFiles& us, const PawnFiles& them)
+{
+    using S = Side<US>;
+    const Square king = S::king();
+    const int f = file_of(king) + 1, r = relative_rank<US>(king);
+    int32_t score = S::KING_MIDDLEGAME_TABLE[king];
+    if (!has_pawn_on(us, f))
+        score -= KING_FILE_WITHOUT_OWN_PAWN;
+    if (!has_pawn_on(them, f))
+        score -= KING_FILE_WITHOUT_ENEMY_PAWN;
+    if (r < us.rear[f] && has_pawn_on(us, f))
+        score += SHIELD_OWN_FILE_STEP * (r - us.rear[f]) + SHIELD_OWN_FILE_STEP;
+    else
+        score -= SHIELD_MISSING;
+    for (int n : {f + 1, f - 1}) {
+        if (r < us.rear[n] && has_pawn_on(us, n))
+            score += SHIELD_SIDE_FILE_STEP * (r - us.rear[n]) + SHIELD_SIDE_FILE_STEP;
+        else
+            score -= SHIELD_MISSING;
+    }
+    return score;
+}
+
+// Material that cannot win: no pawns, no heavy pieces, and a side with a lone minor piece.
+bool is_drawn_ending(const Army& w, const Army& b)
+{
+    const bool pawns = (w.pawns | b.pawns) != 0;
+    const bool heavy = (w.rooks | w.queens | b.rooks | b.queens) != 0;
+    return !pawns && !heavy &&
+           (w.knight_count == 1 || w.bishop_count == 1 || b.knight_count == 1 || b.bishop_count == 1);
+}
+
+// Pawns with one bishop each on squares of opposite colours and nothing else: drawish.
+bool has_opposite_bishops(const Army& w, const Army& b)
+{
+    const bool pawns = (w.pawns | b.pawns) != 0;
+    const bool heavy = (w.rooks | w.queens | b.rooks | b.queens) != 0;
+    return pawns && !heavy && w.knight_count == 0 && b.knight_count == 0 && w.bishop_count == 1 &&
+           b.bishop_count == 1 &&
+           square_colour(__builtin_ctzll(w.bishops)) != square_colour(__builtin_ctzll(b.bishops));
+}
+
 }  // namespace
 
 int32_t evaluate()
 {
-    const Position& p = position;
-    const Piece* board = p.board;
-    const uint64_t* pieces = p.pieces;
-    const uint64_t white_pawns = pieces[WHITE_PAWN], black_pawns = pieces[BLACK_PAWN];
-    const uint64_t white_knights = pieces[WHITE_KNIGHT], black_knights = pieces[BLACK_KNIGHT];
-    const uint64_t white_bishops = pieces[WHITE_BISHOP], black_bishops = pieces[BLACK_BISHOP];
-    const uint64_t white_rooks = pieces[WHITE_ROOK], black_rooks = pieces[BLACK_ROOK];
-    const uint64_t white_queens = pieces[WHITE_QUEEN], black_queens = pieces[BLACK_QUEEN];
+    const Army w = army_of<WHITE_SIDE>(), b = army_of<BLACK_SIDE>();
+    // The pawn entry is needed only after the piece terms: start loading it now.
+    __builtin_prefetch(&pawn_slot(w.pawns, b.pawns));
+    int32_t white_material = w.material, black_material = b.material;
 
-    const int wn = popcount(white_knights), bn = popcount(black_knights);
-    const int wb = popcount(white_bishops), bb = popcount(black_bishops);
-    const int wr = popcount(white_rooks), br = popcount(black_rooks);
-    const int wq = popcount(white_queens), bq = popcount(black_queens);
+    // Material and piece-square sums, and the bishop rules.
+    int32_t ps = piece_tables<WHITE_SIDE>(w) - piece_tables<BLACK_SIDE>(b);
+    ps += bishop_terms<WHITE_SIDE>(w) - bishop_terms<BLACK_SIDE>(b);
 
-    int32_t mw = popcount(white_pawns) * pawn_material + wn * knight_material + wb * bishop_material +
-                 wr * rook_material + wq * queen_material;
-    int32_t mb = popcount(black_pawns) * pawn_material + bn * knight_material + bb * bishop_material +
-                 br * rook_material + bq * queen_material;
-
-    // Step 2: piece-square tables and the bishop rules.
-    int32_t ps = table_sum(white_pawns, WHITE_PAWN_TABLE) - table_sum(black_pawns, BLACK_PAWN_TABLE) +
-                 table_sum(white_knights, WHITE_KNIGHT_TABLE) - table_sum(black_knights, BLACK_KNIGHT_TABLE) +
-                 table_sum(white_bishops, WHITE_BISHOP_TABLE) - table_sum(black_bishops, BLACK_BISHOP_TABLE) +
-                 table_sum(white_queens, WHITE_QUEEN_TABLE) - table_sum(black_queens, BLACK_QUEEN_TABLE);
-
-    if ((white_bishops & bit_of(G2_SQUARE)) && board[G1_SQUARE] == WHITE_KING)
-        ps += FIANCHETTO_BISHOP;
-    if ((black_bishops & bit_of(G7_SQUARE)) && board[G8_SQUARE] == BLACK_KING)
-        ps -= FIANCHETTO_BISHOP;
-    if (wb > 1)
-        ps += (wb - 1) * BISHOP_PAIR;
-    if (bb > 1)
-        ps -= (bb - 1) * BISHOP_PAIR;
-    // A bishop's square numbers s + 7 and s + 9 are taken as they stand, also on the edge files.
-    for_each_square(white_bishops & 0xFFFFull, [&](Square s) {
-        if (board[s + 7] == WHITE_PAWN && board[s + 9] == WHITE_PAWN)
-            ps -= BLOCKED_BISHOP;
-    });
-    for_each_square(black_bishops & 0xFFFF000000000000ull, [&](Square s) {
-        if (board[s - 7] == BLACK_PAWN && board[s - 9] == BLACK_PAWN)
-            ps += BLOCKED_BISHOP;
-    });
-
-    // Step 3: the phase.
-    const int32_t threshold = (wq > 0 && bq > 0) ? PHASE_THRESHOLD_BOTH_QUEENS : PHASE_THRESHOLD;
-    const bool middlegame = mw >= threshold || mb >= threshold;
-
-    // Step 4: material that cannot win, or that opposite bishops make drawish.
+    // The phase, and material that draws or tends to.
+    const int32_t threshold = (w.queen_count > 0 && b.queen_count > 0) ? PHASE_THRESHOLD_BOTH_QUEENS : PHASE_THRESHOLD;
+    const bool middlegame = white_material >= threshold || black_material >= threshold;
     if (!middlegame) {
-        const bool pawns = (white_pawns | black_pawns) != 0;
-        const bool heavy = (wq | bq | wr | br) != 0;
-        if (!pawns && !heavy && (wn == 1 || wb == 1 || bn == 1 || bb == 1))
-            return 0;
-        if (pawns && !heavy && wn == 0 && bn == 0 && wb == 1 && bb == 1 &&
-            square_colour(__builtin_ctzll(white_bishops)) != square_colour(__builtin_ctzll(black_bishops))) {
-            mw /= 2;
-            mb /= 2;
+        if (is_drawn_ending(w, b))
+            return 0;  // before the piece count is handed on: it keeps its earlier value
+        if (has_opposite_bishops(w, b)) {
+            white_material /= 2;
+            black_material /= 2;
         }
     }
 
-    // Per-file pawn summaries with a border file on either side ([file + 1]): pawn counts,
-    // White's rearmost pawn rank (6 when none), Black's rearmost pawn rank (1 when none).
-    int white_count[10] = {}, black_count[10] = {};
-    int white_rear[10] = {6, 6, 6, 6, 6, 6, 6, 6, 6, 6};
-    int black_rear[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-    for_each_square(white_pawns, [&](Square s) {
-        const int f = file_of(s) + 1;
-        white_count[f] += 1;
-        if (rank_of(s) < white_rear[f])
-            white_rear[f] = rank_of(s);
-    });
-    for_each_square(black_pawns, [&](Square s) {
-        const int f = file_of(s) + 1;
-        black_count[f] += 1;
-        if (rank_of(s) > black_rear[f])
-            black_rear[f] = rank_of(s);
-    });
-
-    // Step 5: pawn structure.
-    for_each_square(white_pawns, [&](Square s) {
-        const int f = file_of(s) + 1, r = rank_of(s);
-        const bool isolated = white_count[f - 1] == 0 && white_count[f + 1] == 0;
-        if (isolated) {
-            ps -= middlegame ? ISOLATED_PAWN_MIDDLEGAME : ISOLATED_PAWN_ENDGAME;
-        } else if (white_rear[f - 1] > r && white_rear[f + 1] > r) {
-            ps -= BACKWARD_PAWN;
-            if (black_count[f] == 0)
-                ps -= BACKWARD_PAWN_OPEN_FILE;
-        }
-        if (white_count[f] > 1)
-            ps -= DOUBLED_PAWN * (white_count[f] - 1);
-        if (r >= black_rear[f] && r >= black_rear[f - 1] && r >= black_rear[f + 1]) {
-            if (middlegame) {
-                ps += PASSED_PAWN_MIDDLEGAME * r;
-            } else {
-                ps += PASSED_PAWN_ENDGAME * r;
-                if (s + 8 < 64 && board[s + 8] != EMPTY)  // a pawn on rank 8 has nothing in front
-                    ps -= PASSED_PAWN_BLOCKED;
-            }
-            if (!isolated) {
-                ps += PASSED_PAWN_SUPPORTED;
-                if (r - white_rear[f + 1] == 1 || r - white_rear[f - 1] == 1)
-                    ps += PASSED_PAWN_PROTECTED;
-            }
-        }
-    });
-    for_each_square(black_pawns, [&](Square s) {
-        const int f = file_of(s) + 1, r = rank_of(s);
-        const bool isolated = black_count[f - 1] == 0 && black_count[f + 1] == 0;
-        if (isolated) {
-            ps += middlegame ? ISOLATED_PAWN_MIDDLEGAME : ISOLATED_PAWN_ENDGAME;
-        } else if (black_rear[f - 1] < r && black_rear[f + 1] < r) {
-            ps += BACKWARD_PAWN;
-            if (white_count[f] == 0)
-                ps += BACKWARD_PAWN_OPEN_FILE;
-        }
-        if (black_count[f] > 1)
-            ps += DOUBLED_PAWN * (black_count[f] - 1);
-        if (r <= white_rear[f] && r <= white_rear[f - 1] && r <= white_rear[f + 1]) {
-            if (middlegame) {
-                ps -= PASSED_PAWN_MIDDLEGAME * (7 - r);
-            } else {
-                ps -= PASSED_PAWN_ENDGAME * (7 - r);
-                if (s - 8 >= 0 && board[s - 8] != EMPTY)  // a pawn on rank 1 has nothing in front
-                    ps += PASSED_PAWN_BLOCKED;
-            }
-            if (!isolated) {
-                ps -= PASSED_PAWN_SUPPORTED;
-                if (black_rear[f + 1] - r == 1 || black_rear[f - 1] - r == 1)
-                    ps -= PASSED_PAWN_PROTECTED;
-            }
-        }
-    });
-
-    const int white_king_rank = rank_of(p.white_king), black_king_rank = rank_of(p.black_king);
-
-    // Step 6: queens on the seventh against a king on the back rank, endgame only.
-    if (!middlegame) {
-        if (black_king_rank == 7)
-            ps += QUEEN_ON_SEVENTH * popcount(white_queens & 0x00FF000000000000ull);
-        if (white_king_rank == 0)
-            ps -= QUEEN_ON_SEVENTH * popcount(black_queens & 0x000000000000FF00ull);
-    }
-
-    // Step 7: rooks.
-    for_each_square(white_rooks, [&](Square s) {
-        const int f = file_of(s) + 1;
-        if (middlegame && s == H1 && (p.white_king == F1 || p.white_king == G1))
-            ps -= ROOK_BEFORE_CASTLED_KING;
-        if (rank_of(s) == 6) {
-            if (middlegame) {
-                ps += ROOK_ON_SEVENTH_MIDDLEGAME;
-            } else {
-                ps += ROOK_ON_SEVENTH_ENDGAME;
-                if (black_king_rank == 7)
-                    ps += ROOK_ON_SEVENTH_KING_CUT;
-            }
-        }
-        if (white_count[f] == 0)
-            ps += black_count[f] == 0 ? ROOK_OPEN_FILE : ROOK_HALF_OPEN_FILE;
-    });
-    for_each_square(black_rooks, [&](Square s) {
-        const int f = file_of(s) + 1;
-        if (middlegame && s == H8 && (p.black_king == F8 || p.black_king == G8))
-            ps += ROOK_BEFORE_CASTLED_KING;
-        if (rank_of(s) == 1) {
-            if (middlegame) {
-                ps -= ROOK_ON_SEVENTH_MIDDLEGAME;
-            } else {
-                ps -= ROOK_ON_SEVENTH_ENDGAME;
-                if (white_king_rank == 0)
-                    ps -= ROOK_ON_SEVENTH_KING_CUT;
-            }
-        }
-        if (black_count[f] == 0)
-            ps -= white_count[f] == 0 ? ROOK_OPEN_FILE : ROOK_HALF_OPEN_FILE;
-    });
-
-    // Step 8: knight outposts that no enemy pawn can ever drive away.
-    for_each_square(white_knights, [&](Square s) {
-        const int f = file_of(s) + 1, r = rank_of(s);
-        if (r < 6 && board[s + 8] == BLACK_PAWN && black_rear[f - 1] <= r && black_rear[f + 1] <= r) {
-            ps += KNIGHT_OUTPOST;
-            if (f == 3 || f == 4)
-                ps += KNIGHT_OUTPOST_CENTRE;
-        }
-    });
-    for_each_square(black_knights, [&](Square s) {
-        const int f = file_of(s) + 1, r = rank_of(s);
-        if (r > 1 && board[s - 8] == WHITE_PAWN && white_rear[f - 1] >= r && white_rear[f + 1] >= r) {
-            ps -= KNIGHT_OUTPOST;
-            if (f == 3 || f == 4)
-                ps -= KNIGHT_OUTPOST_CENTRE;
-        }
-    });
-
-    // Step 9: kings, sheltered in the middlegame, centralised in the endgame.
+    // Pawn structure and passed pawns.
+    const PawnEntry& pawns = pawn_entry(w.pawns, b.pawns);
+    const PawnFiles& white_files = pawns.files[WHITE_SIDE];
+    const PawnFiles& black_files = pawns.files[BLACK_SIDE];
     if (middlegame) {
-        const Square wk = p.white_king, bk = p.black_king;
-        const int wf = file_of(wk) + 1, bf = file_of(bk) + 1;
-        ps += WHITE_KING_MIDDLEGAME_TABLE[wk];
-        if (white_count[wf] == 0)
-            ps -= KING_FILE_WITHOUT_OWN_PAWN;
-        if (black_count[wf] == 0)
-            ps -= KING_FILE_WITHOUT_ENEMY_PAWN;
-        if (white_king_rank < white_rear[wf] && white_count[wf] != 0)
-            ps += SHIELD_OWN_FILE_STEP * (white_king_rank - white_rear[wf]) + SHIELD_OWN_FILE_STEP;
-        else
-            ps -= SHIELD_MISSING;
-        for (int n : {wf + 1, wf - 1}) {
-            if (white_king_rank < white_rear[n] && white_count[n] != 0)
-                ps += SHIELD_SIDE_FILE_STEP * (white_king_rank - white_rear[n]) + SHIELD_SIDE_FILE_STEP;
-            else
-                ps -= SHIELD_MISSING;
-        }
-
-        ps -= BLACK_KING_MIDDLEGAME_TABLE[bk];
-        if (black_count[bf] == 0)
-            ps += KING_FILE_WITHOUT_OWN_PAWN;
-        if (white_count[bf] == 0)
-            ps += KING_FILE_WITHOUT_ENEMY_PAWN;
-        if (black_king_rank > black_rear[bf] && black_count[bf] != 0)
-            ps += SHIELD_OWN_FILE_STEP * (black_king_rank - black_rear[bf]) - SHIELD_OWN_FILE_STEP;
-        else
-            ps += SHIELD_MISSING;
-        for (int n : {bf + 1, bf - 1}) {
-            if (black_king_rank > black_rear[n] && black_count[n] != 0)
-                ps += SHIELD_SIDE_FILE_STEP * (black_king_rank - black_rear[n]) - SHIELD_SIDE_FILE_STEP;
-            else
-                ps += SHIELD_MISSING;
-        }
+        ps += pawns.middlegame;
     } else {
-        ps += KING_ENDGAME_TABLE[p.white_king] - KING_ENDGAME_TABLE[p.black_king];
+        ps += pawns.endgame;
+        ps += pawn_blockade<WHITE_SIDE>(pawns.passed[WHITE_SIDE]) - pawn_blockade<BLACK_SIDE>(pawns.passed[BLACK_SIDE]);
     }
 
-    // Step 10.
-    position.piece_count = wn + bn + wb + bb + wr + br + wq + bq;
+    // Queens and rooks; a king on its own back rank is cut off by a piece on the seventh.
+    const bool black_king_on_back_rank = relative_rank<BLACK_SIDE>(position.black_king) == 0;
+    const bool white_king_on_back_rank = relative_rank<WHITE_SIDE>(position.white_king) == 0;
+    if (!middlegame)
+        ps += queen_terms<WHITE_SIDE>(w, black_king_on_back_rank) - queen_terms<BLACK_SIDE>(b, white_king_on_back_rank);
+    ps += rook_terms<WHITE_SIDE>(w, white_files, black_files, middlegame, black_king_on_back_rank) -
+          rook_terms<BLACK_SIDE>(b, black_files, white_files, middlegame, white_king_on_back_rank);
 
-    const int32_t score = mw - mb + ps;
-    return p.turn == 0 ? score : -score;
+    // Knights.
+    ps += knight_outposts<WHITE_SIDE>(w, b.pawns, black_files) - knight_outposts<BLACK_SIDE>(b, w.pawns, white_files);
+
+    // Kings: sheltered in the middlegame, centralised in the endgame.
+    if (middlegame)
+        ps += king_shelter<WHITE_SIDE>(white_files, black_files) - king_shelter<BLACK_SIDE>(black_files, white_files);
+    else
+        ps += KING_ENDGAME_TABLE[position.white_king] - KING_ENDGAME_TABLE[position.black_king];
+
+    // The hand-off to the null move: the alpha-beta search decides whether to pass by the count
+    // of knights, bishops, rooks and queens that the latest evaluation saw, wherever it was.
+    position.piece_count = w.knight_count + b.knight_count + w.bishop_count + b.bishop_count + w.rook_count +
+                           b.rook_count + w.queen_count + b.queen_count;
+
+    const int32_t score = white_material - black_material + ps;
+    return position.turn == 0 ? score : -score;
 }

@@ -7,5 +7,7 @@
 extern int32_t pawn_material, knight_material, bishop_material, rook_material, queen_material;
 void init_material();
 
-// The score of the position in centipawns from the side to move's view.
+// The score of the position in centipawns from the side to move's view. Also leaves in
+// position.piece_count the knights, bishops, rooks and queens it counted (the null move's test
+// reads it), except when it returns early for a drawn ending.
 int32_t evaluate();

@@ -32,6 +32,51 @@ bool castle_path_safe_wq() { return !square_attacked<1>(E1) && !square_attacked<
 bool castle_path_safe_bk() { return !square_attacked<0>(E8) && !square_attacked<0>(F8) && !square_attacked<0>(G8); }
 bool castle_path_safe_bq() { return !square_attacked<0>(E8) && !square_attacked<0>(D8) && !square_attacked<0>(C8); }
 
+// For the capture generator: each slider ray of the square tables as a bit set, in the tables'
+// slot order, with the way its squares run, so that the first piece on the ray is found with
+// one bit scan instead of a walk over the empty squares before it.
+struct RayBits {
+    uint64_t squares;
+    bool ascending;  // the ray runs toward higher square numbers
+};
+struct CaptureMasks {
+    RayBits bishop[64][4];  // [square][slot], as BishopRays
+    RayBits rook[64][4];    // [square][slot], as RookRays
+    uint64_t pawn[2][64];   // [side][square] the squares a pawn there captures on
+};
+
+constexpr RayBits ray_bits(Square from, const RaySquare (&ray)[7])
+{
+    RayBits r{0, ray[0] != NO_SQUARE && ray[0] > from};
+    for (RaySquare to : ray)
+        if (to != NO_SQUARE)
+            r.squares |= uint64_t(1) << to;
+    return r;
+}
+
+constexpr CaptureMasks build_capture_masks()
+{
+    CaptureMasks m{};
+    for (Square sq = 0; sq < 64; ++sq) {
+        for (int slot = 0; slot < 4; ++slot) {
+            m.bishop[sq][slot] = ray_bits(sq, BishopRays[sq][slot]);
+            m.rook[sq][slot] = ray_bits(sq, RookRays[sq][slot]);
+        }
+        const int file = sq & 7, rank = sq >> 3;
+        if (rank < 7 && file != 0)
+            m.pawn[0][sq] |= uint64_t(1) << (sq + 7);
+        if (rank < 7 && file != 7)
+            m.pawn[0][sq] |= uint64_t(1) << (sq + 9);
+        if (rank > 0 && file != 0)
+            m.pawn[1][sq] |= uint64_t(1) << (sq - 9);
+        if (rank > 0 && file != 7)
+            m.pawn[1][sq] |= uint64_t(1) << (sq - 7);
+    }
+    return m;
+}
+
+constexpr CaptureMasks CAPTURE_MASKS = build_capture_masks();
+
 // One generator per side, so that every colour test is a constant.
 template <int US, bool CAPTURES_ONLY, typename List>
 void generate(List& list)
@@ -72,6 +117,17 @@ void generate(List& list)
             }
         }
     };
+    // Captures only: the first piece on each ray, taken when it is an enemy.
+    auto capture_on_rays = [&](Square from, const RayBits(&rays)[4]) {
+        for (const RayBits& ray : rays) {
+            const uint64_t blockers = ray.squares & position.occupied;
+            if (blockers == 0)
+                continue;
+            const Square to = ray.ascending ? __builtin_ctzll(blockers) : 63 - __builtin_clzll(blockers);
+            if (is_enemy(to))
+                add(from, to, MOVE_NORMAL);
+        }
+    };
     auto step_to = [&](Square from, const RaySquare(&steps)[8]) {
         for (RaySquare to : steps) {
             if (to == NO_SQUARE)
@@ -98,7 +154,13 @@ void generate(List& list)
             case BISHOP: reach = ATTACK_MASKS.bishop_lines[from]; break;
             case ROOK: reach = ATTACK_MASKS.rook_lines[from]; break;
             case QUEEN: reach = ATTACK_MASKS.bishop_lines[from] | ATTACK_MASKS.rook_lines[from]; break;
-            default: reach = ~uint64_t(0); break;
+            default: {  // a pawn: its two capture squares, the en-passant square counting as a target
+                const uint64_t targets = position.ep_square ? enemies | bit_of(position.ep_square) : enemies;
+                if ((CAPTURE_MASKS.pawn[US][from] & targets) == 0)
+                    continue;
+                reach = ~uint64_t(0);
+                break;
+            }
             }
             if ((reach & enemies) == 0)
                 continue;
@@ -135,11 +197,26 @@ void generate(List& list)
             break;
         }
         case KNIGHT: step_to(from, KnightSteps[from]); break;
-        case BISHOP: walk_rays(from, BishopRays[from]); break;
-        case ROOK: walk_rays(from, RookRays[from]); break;
+        case BISHOP:
+            if (CAPTURES_ONLY)
+                capture_on_rays(from, CAPTURE_MASKS.bishop[from]);
+            else
+                walk_rays(from, BishopRays[from]);
+            break;
+        case ROOK:
+            if (CAPTURES_ONLY)
+                capture_on_rays(from, CAPTURE_MASKS.rook[from]);
+            else
+                walk_rays(from, RookRays[from]);
+            break;
         case QUEEN:
-            walk_rays(from, BishopRays[from]);
-            walk_rays(from, RookRays[from]);
+            if (CAPTURES_ONLY) {
+                capture_on_rays(from, CAPTURE_MASKS.bishop[from]);
+                capture_on_rays(from, CAPTURE_MASKS.rook[from]);
+            } else {
+                walk_rays(from, BishopRays[from]);
+                walk_rays(from, RookRays[from]);
+            }
             break;
         case KING:
             step_to(from, KingSteps[from]);

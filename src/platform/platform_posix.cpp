@@ -128,6 +128,34 @@ void* allocate_zeroed(size_t bytes)
     return block == MAP_FAILED ? nullptr : block;
 }
 
+void* allocate_zeroed_huge(size_t bytes)
+{
+    constexpr size_t HUGE_PAGE = size_t(2) << 20;
+    if (bytes < HUGE_PAGE)
+        return allocate_zeroed(bytes);
+    if (bytes > allocation_limit_bytes || bytes > SIZE_MAX - HUGE_PAGE)
+        return nullptr;
+    // A huge page must start on a 2 MB boundary: map 2 MB more, then give back the unaligned
+    // head and the tail beyond the block, so that release_memory(block, bytes) frees it all.
+    const size_t mapped = bytes + HUGE_PAGE;
+    void* area = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (area == MAP_FAILED)
+        return nullptr;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(area);
+    const uintptr_t aligned = (start + HUGE_PAGE - 1) & ~uintptr_t(HUGE_PAGE - 1);
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    const uintptr_t end = (aligned + bytes + page - 1) & ~uintptr_t(page - 1);
+    if (aligned > start)
+        munmap(area, aligned - start);
+    if (start + mapped > end)
+        munmap(reinterpret_cast<void*>(end), start + mapped - end);
+    void* block = reinterpret_cast<void*>(aligned);
+#ifdef MADV_HUGEPAGE
+    madvise(block, end - aligned, MADV_HUGEPAGE);  // advice only: plain pages if refused
+#endif
+    return block;
+}
+
 void release_memory(void* block, size_t bytes)
 {
     if (block != nullptr)

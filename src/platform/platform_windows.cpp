@@ -199,6 +199,47 @@ void* allocate_zeroed(size_t bytes)
     return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
 }
 
+namespace {
+
+// Large pages need the "lock pages in memory" right, which Windows grants only where an
+// administrator gave it to the user; asked for once, on the first large table.
+bool large_pages_allowed()
+{
+    static int allowed = -1;
+    if (allowed < 0) {
+        allowed = 0;
+        HANDLE token;
+        if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+            TOKEN_PRIVILEGES privileges{};
+            privileges.PrivilegeCount = 1;
+            privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+            if (LookupPrivilegeValueA(nullptr, "SeLockMemoryPrivilege", &privileges.Privileges[0].Luid) &&
+                AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+                GetLastError() == ERROR_SUCCESS)
+                allowed = 1;
+            CloseHandle(token);
+        }
+    }
+    return allowed == 1;
+}
+
+}  // namespace
+
+void* allocate_zeroed_huge(size_t bytes)
+{
+    if (bytes == 0 || bytes > allocation_limit_bytes)
+        return nullptr;
+    // Large pages are committed, and zero, at once; where they cannot be had, plain pages.
+    const size_t large = GetLargePageMinimum();
+    if (large != 0 && bytes >= large && bytes <= SIZE_MAX - large && large_pages_allowed()) {
+        const size_t rounded = (bytes + large - 1) / large * large;
+        void* block = VirtualAlloc(nullptr, rounded, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE);
+        if (block != nullptr)
+            return block;
+    }
+    return allocate_zeroed(bytes);
+}
+
 void release_memory(void* block, size_t)
 {
     if (block != nullptr)

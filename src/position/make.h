@@ -1,6 +1,7 @@
 // Make and unmake, inline: they run at every node of the search and of perft.
 // Included by position.h; not to be included on its own.
 #pragma once
+#include <cassert>
 
 namespace make_detail {
 
@@ -42,8 +43,9 @@ inline void take_piece(Square sq)
     position.board[sq] = EMPTY;
 }
 
-// The castling rook's move, decided by the king's to-square alone.
-inline void move_castling_rook(Square king_to, bool undo)
+// The castling rook's move, decided by the king's to-square alone. Returns the change of the
+// key (made or taken back, the same squares change).
+inline uint64_t move_castling_rook(Square king_to, bool undo)
 {
     Square rook_from, rook_to;
     Piece rook;
@@ -68,7 +70,7 @@ inline void move_castling_rook(Square king_to, bool undo)
         rook_to = F8;
         rook = BLACK_ROOK;
         break;
-    default: return;
+    default: return 0;
     }
     if (undo) {
         take_piece(rook_to);
@@ -77,6 +79,70 @@ inline void move_castling_rook(Square king_to, bool undo)
         take_piece(rook_from);
         put_piece(rook_to, rook);
     }
+    return piece_square_keys[rook][rook_from] ^ piece_square_keys[rook][rook_to];
+}
+
+// Debug builds check the key after every make and unmake: the key must change exactly as
+// compute_key's result changes. (A test may set up a position by hand without its key; the
+// difference it leaves must then stay the same.)
+#ifndef NDEBUG
+inline uint64_t key_error() { return position.key ^ compute_key(); }
+#define KORVANE_KEY_ERROR_BEFORE() const uint64_t key_error_before = make_detail::key_error()
+#define KORVANE_CHECK_KEY() assert(make_detail::key_error() == key_error_before && "key out of step with the board")
+#else
+#define KORVANE_KEY_ERROR_BEFORE() (void)0
+#define KORVANE_CHECK_KEY() (void)0
+#endif
+
+// The key the position will have once move is made, computed without making it (the search
+// starts loading the table slot of a move it will try next). Debug builds check it against
+// every make.
+inline uint64_t key_after(Move move)
+{
+    const Position& p = position;
+    const Square from = from_of(move), to = to_of(move);
+    const int kind = kind_of_move(move);
+    const Piece mover = p.board[from];
+    const Piece captured = p.board[to];
+    uint64_t key = p.key ^ white_to_move_key;
+    if (p.ep_square)
+        key ^= ep_keys[p.ep_square];
+    Piece placed = mover;
+    switch (kind) {
+    case MOVE_CASTLING:
+        if (to == C1)
+            key ^= piece_square_keys[WHITE_ROOK][A1] ^ piece_square_keys[WHITE_ROOK][D1];
+        else if (to == G1)
+            key ^= piece_square_keys[WHITE_ROOK][H1] ^ piece_square_keys[WHITE_ROOK][F1];
+        else if (to == C8)
+            key ^= piece_square_keys[BLACK_ROOK][A8] ^ piece_square_keys[BLACK_ROOK][D8];
+        else if (to == G8)
+            key ^= piece_square_keys[BLACK_ROOK][H8] ^ piece_square_keys[BLACK_ROOK][F8];
+        break;
+    case MOVE_EN_PASSANT: {
+        const Square taken = p.turn == 0 ? to - 8 : to + 8;
+        key ^= piece_square_keys[p.board[taken]][taken];
+        break;
+    }
+    case MOVE_DOUBLE_PUSH: key ^= ep_keys[p.turn == 0 ? to - 8 : to + 8]; break;
+    case MOVE_PROMOTE_QUEEN:
+    case MOVE_PROMOTE_ROOK:
+    case MOVE_PROMOTE_BISHOP:
+    case MOVE_PROMOTE_KNIGHT: placed = PROMOTED_PIECE[kind - MOVE_PROMOTE_QUEEN][p.turn]; break;
+    default: break;
+    }
+    if (p.castling) {
+        const uint8_t kept = p.castling & CASTLING_KEPT_FROM[from] & CASTLING_KEPT_TO[to];
+        if (kept != p.castling) {
+            key ^= castling_keys[p.castling];
+            if (kept)
+                key ^= castling_keys[kept];
+        }
+    }
+    key ^= piece_square_keys[mover][from] ^ piece_square_keys[placed][to];
+    if (captured != EMPTY)
+        key ^= piece_square_keys[captured][to];
+    return key;
 }
 
 template <bool ALL_KINDS>
@@ -87,10 +153,17 @@ inline void make(Move move)
     const int kind = kind_of_move(move);
     const Piece mover = p.board[from];
     const Piece captured = p.board[to];
+    KORVANE_KEY_ERROR_BEFORE();
+#ifndef NDEBUG
+    const uint64_t predicted_key = ALL_KINDS ? key_after(move) : p.key;
+#endif
 
     p.move_stack[p.ply] = move;
-    p.undo_stack[p.ply] = UndoRecord{captured, p.ep_square, p.fifty, p.white_king, p.black_king, p.castling};
+    p.undo_stack[p.ply] = UndoRecord{captured, p.ep_square, p.fifty, p.white_king, p.black_king, p.castling, p.key};
     p.ply += 1;
+    uint64_t key = p.key ^ white_to_move_key;
+    if (p.ep_square)
+        key ^= ep_keys[p.ep_square];
     p.ep_square = 0;
 
     if (mover == WHITE_KING)
@@ -100,23 +173,39 @@ inline void make(Move move)
 
     Piece placed = mover;
     if (kind != MOVE_NORMAL) {
-        if (ALL_KINDS && kind == MOVE_CASTLING)
-            move_castling_rook(to, false);
-        else if (kind == MOVE_EN_PASSANT)
-            take_piece(p.turn == 0 ? to - 8 : to + 8);
-        else if (ALL_KINDS && kind == MOVE_DOUBLE_PUSH)
+        if (ALL_KINDS && kind == MOVE_CASTLING) {
+            key ^= move_castling_rook(to, false);
+        } else if (kind == MOVE_EN_PASSANT) {
+            const Square taken = p.turn == 0 ? to - 8 : to + 8;
+            key ^= piece_square_keys[p.board[taken]][taken];
+            take_piece(taken);
+        } else if (ALL_KINDS && kind == MOVE_DOUBLE_PUSH) {
             p.ep_square = p.turn == 0 ? to - 8 : to + 8;
-        else if (kind >= MOVE_PROMOTE_QUEEN && kind <= MOVE_PROMOTE_KNIGHT)
+            key ^= ep_keys[p.ep_square];
+        } else if (kind >= MOVE_PROMOTE_QUEEN && kind <= MOVE_PROMOTE_KNIGHT) {
             placed = PROMOTED_PIECE[kind - MOVE_PROMOTE_QUEEN][p.turn];
+        }
     }
 
-    if (p.castling)
-        p.castling &= CASTLING_KEPT_FROM[from] & CASTLING_KEPT_TO[to];
+    if (p.castling) {
+        const uint8_t kept = p.castling & CASTLING_KEPT_FROM[from] & CASTLING_KEPT_TO[to];
+        if (kept != p.castling) {
+            key ^= castling_keys[p.castling];  // no key stands for "no rights left"
+            if (kept)
+                key ^= castling_keys[kept];
+            p.castling = kept;
+        }
+    }
 
     if (kind_of(mover) == PAWN || captured != EMPTY)
         p.fifty = 0;
     else
         p.fifty += 1;
+
+    key ^= piece_square_keys[mover][from] ^ piece_square_keys[placed][to];
+    if (captured != EMPTY)
+        key ^= piece_square_keys[captured][to];
+    p.key = key;
 
     const uint64_t from_bit = bit_of(from), to_bit = bit_of(to);
     p.pieces[mover] ^= from_bit;
@@ -126,12 +215,15 @@ inline void make(Move move)
     p.board[to] = placed;
     p.board[from] = EMPTY;
     p.turn ^= 1;
+    KORVANE_CHECK_KEY();
+    assert((!ALL_KINDS || p.key == predicted_key) && "key_after disagrees with make");
 }
 
 template <bool ALL_KINDS>
 inline void unmake()
 {
     Position& p = position;
+    KORVANE_KEY_ERROR_BEFORE();
     p.ply -= 1;
     const Move move = p.move_stack[p.ply];
     const UndoRecord& u = p.undo_stack[p.ply];
@@ -141,6 +233,7 @@ inline void unmake()
     p.castling = u.castling;
     p.ep_square = u.ep_square;
     p.fifty = u.fifty;
+    p.key = u.key;
     p.turn ^= 1;
 
     const uint64_t from_bit = bit_of(from), to_bit = bit_of(to);
@@ -164,9 +257,12 @@ inline void unmake()
     p.board[to] = u.captured;
     p.white_king = u.white_king;
     p.black_king = u.black_king;
+    KORVANE_CHECK_KEY();
 }
 
 }  // namespace make_detail
+
+using make_detail::key_after;
 
 inline void make_move(Move move) { make_detail::make<true>(move); }
 inline void unmake_move() { make_detail::unmake<true>(); }
@@ -174,3 +270,38 @@ inline void unmake_move() { make_detail::unmake<true>(); }
 // and promotions, never castling or double pushes.
 inline void make_capture(Move move) { make_detail::make<false>(move); }
 inline void unmake_capture() { make_detail::unmake<false>(); }
+
+// The null move: the side to move passes, and there is no en-passant square afterwards. The
+// half-move counter restarts, so that the reduced search behind it never meets the fifty-move
+// rule. Nothing is pushed on the stacks: the caller keeps the record and hands it back.
+struct NullMoveUndo {
+    Square ep_square;
+    int32_t fifty;
+    uint64_t key;
+};
+
+inline NullMoveUndo make_null_move()
+{
+    Position& p = position;
+    KORVANE_KEY_ERROR_BEFORE();
+    const NullMoveUndo undo{p.ep_square, p.fifty, p.key};
+    p.key ^= white_to_move_key;
+    if (p.ep_square)
+        p.key ^= ep_keys[p.ep_square];
+    p.turn ^= 1;
+    p.ep_square = 0;
+    p.fifty = 0;
+    KORVANE_CHECK_KEY();
+    return undo;
+}
+
+inline void unmake_null_move(const NullMoveUndo& undo)
+{
+    Position& p = position;
+    KORVANE_KEY_ERROR_BEFORE();
+    p.turn ^= 1;
+    p.ep_square = undo.ep_square;
+    p.fifty = undo.fifty;
+    p.key = undo.key;
+    KORVANE_CHECK_KEY();
+}

@@ -45,6 +45,7 @@ void sync_bit_sets()
             position.occupied |= bit_of(sq);
         }
     }
+    position.key = compute_key();
 }
 
 bool position_is_consistent()

@@ -103,6 +103,7 @@ struct UndoRecord {
     Square white_king;
     Square black_king;
     uint8_t castling;
+    uint64_t key;  // the position's key before the move
 };
 
 struct Position {
@@ -125,6 +126,11 @@ struct Position {
     // that attack tests, keys and the evaluation visit occupied squares only.
     uint64_t occupied;
     uint64_t pieces[PIECE_CODES];  // [piece code] squares holding that piece
+
+    // The key of the position, always equal to compute_key(): make and the null move update it
+    // by the squares and rights they change, unmake restores it, and sync_bit_sets recomputes
+    // it. The table reads it here instead of hashing the whole board at every probe and store.
+    uint64_t key;
 };
 
 extern Position position;
@@ -144,7 +150,8 @@ extern const char TEST_FEN[];
 // FEN and board print.
 void load_fen(const char* fen);
 void print_board();
-// Rebuilds the bit sets from the board after the board was written square by square.
+// Rebuilds the bit sets and the key from the board after the board was written square by
+// square (or the side to move, castling rights or en-passant square were set by hand).
 void sync_bit_sets();
 // Empties the board and the game state, as "ucinewgame" does.
 void clear_game();

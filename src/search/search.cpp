@@ -87,6 +87,10 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
     // Step 3.
     pv_length[ply] = ply;
 
+    // Step 5's check test comes first: it runs while the table's slot is still on its way from
+    // memory (the test changes nothing, so its place does not matter otherwise).
+    const bool checked = in_check();
+
     // Step 4. The table may end the node, and always offers its move to try first.
     uint8_t flag;
     Move hash_move;
@@ -96,24 +100,17 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
 
     // Step 5.
     const int32_t entry_alpha = alpha;
-    const bool checked = in_check();
     const int extension = checked ? 1 : 0;
 
     // Step 6. Null move: if passing still holds beta, a real move will too. The reduced search
     // runs at this node's own ply; the piece count is whatever the last evaluation left.
     if (!checked && depth >= NULL_MOVE_MIN_DEPTH && !follow_pv && flag == PROBE_NOTHING && null_allowed &&
         position.piece_count >= NULL_MOVE_MIN_PIECE_COUNT) {
-        const uint8_t turn = position.turn;
-        const int32_t fifty = position.fifty;
-        const Square ep_square = position.ep_square;
-        position.turn ^= 1;
-        position.ep_square = 0;
-        position.fifty = 0;
+        const NullMoveUndo undo = make_null_move();
+        prefetch_entry();
         const int reduction = depth < NULL_MOVE_DEEP_DEPTH ? 3 : 4;
         const int32_t value = -alpha_beta(-beta, -beta + 1, depth - reduction, 0);
-        position.turn = turn;
-        position.fifty = fifty;
-        position.ep_square = ep_square;
+        unmake_null_move(undo);
         if (limits.stop)
             return 0;
         if (value >= beta)
@@ -128,10 +125,24 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
 
     // Step 8. Best remaining move first; illegal moves are taken back unseen.
     bool searched = false;
+    const bool children_probe = depth + extension > 1;
+    bool picked_ahead = false;
     for (int i = 0; i < list.count; ++i) {
-        pick_move(list.moves, scores, i, list.count);
+        if (!picked_ahead)
+            pick_move(list.moves, scores, i, list.count);
+        picked_ahead = false;
         const Move move = list.moves[i];
+        // A node that did not cut off on its first move will likely try them all: pick the next
+        // move now (the scores do not change, so the order is the same) and start loading its
+        // child's slot, which then arrives while this move is searched.
+        if (i > 0 && children_probe && i + 1 < list.count) {
+            pick_move(list.moves, scores, i + 1, list.count);
+            picked_ahead = true;
+            prefetch_entry(key_after(list.moves[i + 1]));
+        }
         make_move(move);
+        if (children_probe)
+            prefetch_entry();  // the child will probe the table
         if (!move_was_legal()) {
             unmake_move();
             continue;

@@ -63,6 +63,8 @@ static_assert(sizeof(HashEntry) == 24, "the slot count is megabytes * 1048576 / 
 struct TranspositionTable {
     HashEntry* slots;
     uint64_t entry_count;
+    // 2^128 / entry_count rounded up (0 for one slot): turns key % entry_count into multiplications.
+    unsigned __int128 slot_multiplier;
     // Nothing was stored since the slots were last zero: clearing them again can be skipped.
     bool clean;
 };
@@ -81,6 +83,31 @@ void release_table();
 // ends the node. move: the slot's move whenever the key matches.
 int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, Move& move);
 void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move);
+// key % divisor exactly, without a 64-bit division (which costs as much as a cache miss): the
+// high part of the fraction key / divisor, kept to 128 bits, times the divisor (Lemire's direct
+// remainder). multiplier is remainder_multiplier(divisor).
+inline unsigned __int128 remainder_multiplier(uint64_t divisor) { return ~(unsigned __int128)0 / divisor + 1; }
+inline uint64_t fast_remainder(uint64_t key, uint64_t divisor, unsigned __int128 multiplier)
+{
+    const unsigned __int128 fraction = multiplier * key;
+    const unsigned __int128 low = (unsigned __int128)(uint64_t)fraction * divisor;
+    const unsigned __int128 high = (unsigned __int128)(uint64_t)(fraction >> 64) * divisor;
+    return uint64_t((high + (low >> 64)) >> 64);
+}
+
+// The slot of a key: key % entry_count. The table must have slots.
+inline HashEntry* slot_of(uint64_t key)
+{
+    return &table.slots[fast_remainder(key, table.entry_count, table.slot_multiplier)];
+}
+
+// Starts loading the slot of a key (by default the current position's), so that a probe soon
+// after finds it in the cache.
+inline void prefetch_entry(uint64_t key = position.key)
+{
+    if (table.entry_count != 0)
+        __builtin_prefetch(slot_of(key));
+}
 
 // ---- Iterative deepening ----
 struct SearchState {

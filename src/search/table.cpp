@@ -32,12 +32,13 @@ int32_t score_from_table(int32_t score, int32_t ply)
 bool allocate_table(uint64_t entry_count)
 {
     init_keys();
-    auto* slots = static_cast<HashEntry*>(allocate_zeroed(entry_count * sizeof(HashEntry)));
+    auto* slots = static_cast<HashEntry*>(allocate_zeroed_huge(entry_count * sizeof(HashEntry)));
     if (slots == nullptr)
         return false;
     release_table();
     table.slots = slots;
     table.entry_count = entry_count;
+    table.slot_multiplier = remainder_multiplier(entry_count);
     table.clean = true;
     return true;
 }
@@ -49,7 +50,7 @@ void clear_table()
     // Fresh pages from the system are zero already and cost nothing until used, which is far
     // quicker than writing zeros over a large table. Without fresh memory, write the zeros.
     const size_t bytes = table.entry_count * sizeof(HashEntry);
-    auto* fresh = static_cast<HashEntry*>(allocate_zeroed(bytes));
+    auto* fresh = static_cast<HashEntry*>(allocate_zeroed_huge(bytes));
     if (fresh != nullptr) {
         release_memory(table.slots, bytes);
         table.slots = fresh;
@@ -65,6 +66,7 @@ void release_table()
         release_memory(table.slots, table.entry_count * sizeof(HashEntry));
     table.slots = nullptr;
     table.entry_count = 0;
+    table.slot_multiplier = 0;
     table.clean = true;
 }
 
@@ -74,8 +76,8 @@ int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, M
     move = 0;
     if (table.entry_count == 0)
         return 0;
-    const uint64_t key = compute_key();
-    const HashEntry& entry = table.slots[key % table.entry_count];
+    const uint64_t key = position.key;
+    const HashEntry& entry = *slot_of(key);
     if (entry.key != key)
         return 0;
 
@@ -109,8 +111,8 @@ void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move)
 {
     if (table.entry_count == 0)
         return;
-    const uint64_t key = compute_key();
-    HashEntry& entry = table.slots[key % table.entry_count];
+    const uint64_t key = position.key;
+    HashEntry& entry = *slot_of(key);
     if (depth < entry.depth)
         return;
     entry.depth = int8_t(depth);

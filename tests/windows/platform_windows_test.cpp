@@ -21,15 +21,19 @@ TEST(WindowsPlatform, ClockStartsAboveZeroAndCountsMilliseconds)
 TEST(WindowsPlatform, BlocksAreZeroAndTheLimitRefuses)
 {
     const size_t bytes = size_t(64) << 20;
-    auto* block = static_cast<unsigned char*>(allocate_zeroed(bytes));
-    ASSERT_NE(block, nullptr);
-    for (size_t i = 0; i < bytes; i += 4096)
-        ASSERT_EQ(block[i] | block[i + 4095], 0) << i;
-    std::memset(block, 0xAB, bytes);
-    release_memory(block, bytes);
+    // Plain pages, and the table's large pages (plain ones where the right to them is lacking).
+    for (auto allocate : {allocate_zeroed, allocate_zeroed_huge}) {
+        auto* block = static_cast<unsigned char*>(allocate(bytes));
+        ASSERT_NE(block, nullptr);
+        for (size_t i = 0; i < bytes; i += 4096)
+            ASSERT_EQ(block[i] | block[i + 4095], 0) << i;
+        std::memset(block, 0xAB, bytes);
+        release_memory(block, bytes);
+    }
 
     allocation_limit_bytes = bytes - 1;
     EXPECT_EQ(allocate_zeroed(bytes), nullptr);
+    EXPECT_EQ(allocate_zeroed_huge(bytes), nullptr);
     allocation_limit_bytes = SIZE_MAX;
     EXPECT_EQ(allocate_zeroed(0), nullptr);
     release_memory(nullptr, 0);

@@ -36,7 +36,11 @@ done
 
 # A wine prefix of its own in the build tree, set up without any window.
 export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i > /dev/null 2>&1 || true
+# wineboot may return before the wine server has written the registry: wait for the server.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i > /dev/null 2>&1 || true
+    wineserver -w || true
+fi
 [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot did not set up $WINEPREFIX" >&2; exit 1; }
 
 # One test at a time: the end-to-end tests and the games measure answer times.

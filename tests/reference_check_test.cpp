@@ -1,0 +1,108 @@
+// The fast paths against their plain references, on positions reached by random play from every
+// position of the perft suite: the evaluation against the reference evaluation, and the key
+// that make, unmake and the null move keep in step against compute_key. The normal run checks
+// 20,000 positions; the "deep" label runs the same test over 1,000,000
+// (KORVANE_REFERENCE_POSITIONS sets the number). And the table's slot index, computed without a
+// division, against the remainder.
+#include <cstdlib>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "eval/eval.h"
+#include "movegen/movegen.h"
+#include "position/position.h"
+#include "reference_eval.h"
+#include "search/search.h"
+#include "test_support.h"
+
+namespace {
+
+long positions_to_check()
+{
+    const char* text = std::getenv("KORVANE_REFERENCE_POSITIONS");
+    const long n = text != nullptr ? std::atol(text) : 0;
+    return n > 0 ? n : 20000;
+}
+
+// The evaluation and the piece count it leaves, against the reference, on the current position.
+void expect_same_evaluation(const char* fen, int played)
+{
+    int32_t reference_count = 0;
+    bool counted = false;
+    const int32_t reference = reference_evaluate(reference_count, counted);
+    position.piece_count = -1;
+    const int32_t fast = evaluate();
+    ASSERT_EQ(fast, reference) << fen << " after " << played << " random moves";
+    ASSERT_EQ(position.piece_count, counted ? reference_count : -1) << fen << " after " << played << " random moves";
+}
+
+}  // namespace
+
+TEST(ReferenceCheck, EvaluationAndKeyOnRandomPlayouts)
+{
+    const long wanted = positions_to_check();
+    const auto& suite = perft_suite();
+    std::mt19937 random(1313);
+    long checked = 0;
+    for (size_t game = 0; checked < wanted; ++game) {
+        const char* fen = suite[game % suite.size()].fen.c_str();
+        load_fen(fen);
+        position.ply = 1;
+        const int length = 10 + int(random() % 70);
+        int played = 0;
+        for (; played < length && checked < wanted; ++played) {
+            expect_same_evaluation(fen, played);
+            ASSERT_EQ(position.key, compute_key()) << fen << " after " << played << " random moves";
+            ++checked;
+            if (HasFatalFailure())
+                return;
+
+            // Every capture, made with the quiescence search's pair and taken back; a pass.
+            CaptureList captures;
+            generate_captures(captures);
+            for (int i = 0; i < captures.count; ++i) {
+                make_capture(captures.moves[i]);
+                ASSERT_EQ(position.key, compute_key()) << fen;
+                unmake_capture();
+            }
+            const uint64_t key = position.key;
+            const NullMoveUndo undo = make_null_move();
+            ASSERT_EQ(position.key, compute_key()) << fen;
+            unmake_null_move(undo);
+            ASSERT_EQ(position.key, key) << fen;
+
+            Move moves[MAX_MOVES];
+            int32_t count;
+            generate_legal_moves(moves, count);
+            if (count == 0 || position.ply >= MAX_PLY - 1)
+                break;
+            make_move(moves[random() % count]);
+            ASSERT_EQ(position.key, compute_key()) << fen;
+        }
+        // Back to the start by unmake, the key restored at every step.
+        while (position.ply > 1) {
+            unmake_move();
+            ASSERT_EQ(position.key, compute_key()) << fen;
+        }
+    }
+    EXPECT_GE(checked, wanted);
+}
+
+TEST(ReferenceCheck, SlotIndexIsTheRemainder)
+{
+    std::mt19937_64 random(24);
+    const uint64_t counts[] = {
+        1,           2, 3, 7, 1398101, 2796202, 89478485, (uint64_t(1) << 32) + 1, ~uint64_t(0) / 3, ~uint64_t(0) - 1,
+        ~uint64_t(0)};
+    for (uint64_t count : counts) {
+        const unsigned __int128 multiplier = remainder_multiplier(count);
+        const uint64_t keys[] = {0, 1, count - 1, count, count + 1, ~uint64_t(0), ~uint64_t(0) - count};
+        for (uint64_t key : keys)
+            ASSERT_EQ(fast_remainder(key, count, multiplier), key % count) << key << " % " << count;
+        for (int i = 0; i < 100000; ++i) {
+            const uint64_t key = random();
+            ASSERT_EQ(fast_remainder(key, count, multiplier), key % count) << key << " % " << count;
+        }
+    }
+}
