@@ -24,6 +24,29 @@ namespace {
 
 using namespace eval_tables;
 
+// The tables behind position.piece_square_sum: knights, bishops and queens, Black's negated.
+constexpr PieceSquareValues piece_square_values_of()
+{
+    PieceSquareValues t{};
+    const struct {
+        Piece piece;
+        const Table& table;
+        int32_t sign;
+    } rows[] = {{WHITE_KNIGHT, WHITE_KNIGHT_TABLE, 1},  {WHITE_BISHOP, WHITE_BISHOP_TABLE, 1},
+                {WHITE_QUEEN, WHITE_QUEEN_TABLE, 1},    {BLACK_KNIGHT, BLACK_KNIGHT_TABLE, -1},
+                {BLACK_BISHOP, BLACK_BISHOP_TABLE, -1}, {BLACK_QUEEN, BLACK_QUEEN_TABLE, -1}};
+    for (const auto& row : rows)
+        for (int sq = 0; sq < 64; ++sq)
+            t[row.piece][sq] = row.sign * row.table[sq];
+    return t;
+}
+
+}  // namespace
+
+alignas(64) constinit const PieceSquareValues piece_square_values = piece_square_values_of();
+
+namespace {
+
 constexpr int WHITE_SIDE = 0, BLACK_SIDE = 1;
 
 // ---- The two colours ----
@@ -247,15 +270,6 @@ Army army_of()
     return a;
 }
 
-// Knights, bishops and queens on their tables (pawns are in the pawn entry, rooks have none).
-template <int US>
-int32_t piece_tables(const Army& a)
-{
-    using S = Side<US>;
-    return table_sum(a.knights, S::KNIGHT_TABLE) + table_sum(a.bishops, S::BISHOP_TABLE) +
-           table_sum(a.queens, S::QUEEN_TABLE);
-}
-
 // The fianchetto before a castled king, the pair, and a back-rank bishop shut in by two pawns.
 template <int US>
 int32_t bishop_terms(const Army& a)
@@ -378,8 +392,9 @@ int32_t evaluate()
     __builtin_prefetch(&pawn_slot(w.pawns, b.pawns));
     int32_t white_material = w.material, black_material = b.material;
 
-    // Material and piece-square sums, and the bishop rules.
-    int32_t ps = piece_tables<WHITE_SIDE>(w) - piece_tables<BLACK_SIDE>(b);
+    // Material and piece-square sums (the knights', bishops' and queens' kept in step by make
+    // and unmake), and the bishop rules.
+    int32_t ps = position.piece_square_sum;
     ps += bishop_terms<WHITE_SIDE>(w) - bishop_terms<BLACK_SIDE>(b);
 
     // The phase, and material that draws or tends to.
