@@ -24,6 +24,29 @@ namespace {
 
 using namespace eval_tables;
 
+// The tables behind position.piece_square_sum: knights, bishops and queens, Black's negated.
+constexpr PieceSquareValues piece_square_values_of()
+{
+    PieceSquareValues t{};
+    const struct {
+        Piece piece;
+        const Table& table;
+        int32_t sign;
+    } rows[] = {{WHITE_KNIGHT, WHITE_KNIGHT_TABLE, 1},  {WHITE_BISHOP, WHITE_BISHOP_TABLE, 1},
+                {WHITE_QUEEN, WHITE_QUEEN_TABLE, 1},    {BLACK_KNIGHT, BLACK_KNIGHT_TABLE, -1},
+                {BLACK_BISHOP, BLACK_BISHOP_TABLE, -1}, {BLACK_QUEEN, BLACK_QUEEN_TABLE, -1}};
+    for (const auto& row : rows)
+        for (int sq = 0; sq < 64; ++sq)
+            t[row.piece][sq] = row.sign * row.table[sq];
+    return t;
+}
+
+}  // namespace
+
+alignas(64) constinit const PieceSquareValues piece_square_values = piece_square_values_of();
+
+namespace {
+
 constexpr int WHITE_SIDE = 0, BLACK_SIDE = 1;
 
 // ---- The two colours ----
@@ -247,15 +270,6 @@ Army army_of()
     return a;
 }
 
-// Knights, bishops and queens on their tables (pawns are in the pawn entry, rooks have none).
-template <int US>
-int32_t piece_tables(const Army& a)
-{
-    using S = Side<US>;
-    return table_sum(a.knights, S::KNIGHT_TABLE) + table_sum(a.bishops, S::BISHOP_TABLE) +
-           table_sum(a.queens, S::QUEEN_TABLE);
-}
-
 // The fianchetto before a castled king, the pair, and a back-rank bishop shut in by two pawns.
 template <int US>
 int32_t bishop_terms(const Army& a)
@@ -266,10 +280,10 @@ int32_t bishop_terms(const Army& a)
         score += FIANCHETTO_BISHOP;
     if (a.bishop_count > 1)
         score += (a.bishop_count - 1) * BISHOP_PAIR;
-    for_each_square(a.bishops & S::BACK_TWO_RANKS, [&](Square s) {
-        if ((a.pawns & bit_of(s + S::FORWARD - 1)) && (a.pawns & bit_of(s + S::FORWARD + 1)))
-            score -= BLOCKED_BISHOP;
-    });
+    // The pawns on s + FORWARD - 1 and s + FORWARD + 1, shifted back onto s (plain shifts wrap
+    // round the edge exactly as the square numbers do).
+    const uint64_t blocked = US == WHITE_SIDE ? (a.pawns >> 7) & (a.pawns >> 9) : (a.pawns << 9) & (a.pawns << 7);
+    score -= BLOCKED_BISHOP * popcount(a.bishops & S::BACK_TWO_RANKS & blocked);
     return score;
 }
 
@@ -281,6 +295,12 @@ int32_t queen_terms(const Army& a, bool enemy_king_on_back_rank)
     return enemy_king_on_back_rank ? QUEEN_ON_SEVENTH * popcount(a.queens & S::SEVENTH_RANK) : 0;
 }
 
+// Every file that holds a pawn of this side, as a set of whole files.
+inline uint64_t pawn_file_squares(const PawnFiles& files)
+{
+    return uint64_t((files.occupied >> 1) & 0xFF) * 0x0101010101010101ull;
+}
+
 // A rook shut in by its castled king, rooks on the seventh, on open and half-open files.
 template <int US>
 int32_t rook_terms(const Army& a, const PawnFiles& us, const PawnFiles& them, bool middlegame,
@@ -288,23 +308,20 @@ int32_t rook_terms(const Army& a, const PawnFiles& us, const PawnFiles& them, bo
 {
     using S = Side<US>;
     int32_t score = 0;
+    if (a.rooks == 0)
+        return 0;
     const Square king = S::king();
-    for_each_square(a.rooks, [&](Square s) {
-        const int f = file_of(s) + 1;
-        if (middlegame && s == S::CORNER_ROOK_SQUARE && (king == S::CASTLED_KING_F || king == S::CASTLED_KING_G))
-            score -= ROOK_BEFORE_CASTLED_KING;
-        if (relative_rank<US>(s) == 6) {
-            if (middlegame) {
-                score += ROOK_ON_SEVENTH_MIDDLEGAME;
-            } else {
-                score += ROOK_ON_SEVENTH_ENDGAME;
-                if (enemy_king_on_back_rank)
-                    score += ROOK_ON_SEVENTH_KING_CUT;
-            }
-        }
-        if (!has_pawn_on(us, f))
-            score += has_pawn_on(them, f) ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
-    });
+    if (middlegame && (a.rooks & bit_of(S::CORNER_ROOK_SQUARE)) &&
+        (king == S::CASTLED_KING_F || king == S::CASTLED_KING_G))
+        score -= ROOK_BEFORE_CASTLED_KING;
+    const int on_seventh = popcount(a.rooks & S::SEVENTH_RANK);
+    if (middlegame)
+        score += ROOK_ON_SEVENTH_MIDDLEGAME * on_seventh;
+    else
+        score += (ROOK_ON_SEVENTH_ENDGAME + (enemy_king_on_back_rank ? ROOK_ON_SEVENTH_KING_CUT : 0)) * on_seventh;
+    const uint64_t own_files = pawn_file_squares(us), enemy_files = pawn_file_squares(them);
+    score += ROOK_HALF_OPEN_FILE * popcount(a.rooks & ~own_files & enemy_files);
+    score += ROOK_OPEN_FILE * popcount(a.rooks & ~own_files & ~enemy_files);
     return score;
 }
 
@@ -314,7 +331,9 @@ int32_t knight_outposts(const Army& a, uint64_t enemy_pawns, const PawnFiles& th
 {
     using S = Side<US>;
     int32_t score = 0;
-    for_each_square(a.knights, [&](Square s) {
+    // Only a knight directly behind an enemy pawn, below the seventh rank, can qualify.
+    constexpr uint64_t BELOW_SEVENTH = US == WHITE_SIDE ? 0x0000FFFFFFFFFFFFull : 0xFFFFFFFFFFFF0000ull;
+    for_each_square(a.knights & behind<US>(enemy_pawns) & BELOW_SEVENTH, [&](Square s) {
         const int f = file_of(s) + 1, r = relative_rank<US>(s);
         if (r < 6 && (enemy_pawns & bit_of(s + S::FORWARD)) && 7 - them.rear[f - 1] <= r && 7 - them.rear[f + 1] <= r) {
             score += KNIGHT_OUTPOST;
@@ -378,8 +397,9 @@ int32_t evaluate()
     __builtin_prefetch(&pawn_slot(w.pawns, b.pawns));
     int32_t white_material = w.material, black_material = b.material;
 
-    // Material and piece-square sums, and the bishop rules.
-    int32_t ps = piece_tables<WHITE_SIDE>(w) - piece_tables<BLACK_SIDE>(b);
+    // Material and piece-square sums (the knights', bishops' and queens' kept in step by make
+    // and unmake), and the bishop rules.
+    int32_t ps = position.piece_square_sum;
     ps += bishop_terms<WHITE_SIDE>(w) - bishop_terms<BLACK_SIDE>(b);
 
     // The phase, and material that draws or tends to.

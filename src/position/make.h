@@ -87,8 +87,13 @@ inline uint64_t move_castling_rook(Square king_to, bool undo)
 // difference it leaves must then stay the same.)
 #ifndef NDEBUG
 inline uint64_t key_error() { return position.key ^ compute_key(); }
-#define KORVANE_KEY_ERROR_BEFORE() const uint64_t key_error_before = make_detail::key_error()
-#define KORVANE_CHECK_KEY() assert(make_detail::key_error() == key_error_before && "key out of step with the board")
+inline int32_t sum_error() { return position.piece_square_sum - compute_piece_square_sum(); }
+#define KORVANE_KEY_ERROR_BEFORE()                                                                                     \
+    const uint64_t key_error_before = make_detail::key_error();                                                        \
+    const int32_t sum_error_before = make_detail::sum_error()
+#define KORVANE_CHECK_KEY()                                                                                            \
+    assert(make_detail::key_error() == key_error_before && "key out of step with the board");                          \
+    assert(make_detail::sum_error() == sum_error_before && "piece-square sum out of step with the board")
 #else
 #define KORVANE_KEY_ERROR_BEFORE() (void)0
 #define KORVANE_CHECK_KEY() (void)0
@@ -159,7 +164,8 @@ inline void make(Move move)
 #endif
 
     p.move_stack[p.ply] = move;
-    p.undo_stack[p.ply] = UndoRecord{captured, p.ep_square, p.fifty, p.white_king, p.black_king, p.castling, p.key};
+    p.undo_stack[p.ply] =
+        UndoRecord{captured, p.ep_square, p.fifty, p.white_king, p.black_king, p.castling, p.key, p.piece_square_sum};
     p.ply += 1;
     uint64_t key = p.key ^ white_to_move_key;
     if (p.ep_square)
@@ -206,6 +212,8 @@ inline void make(Move move)
     if (captured != EMPTY)
         key ^= piece_square_keys[captured][to];
     p.key = key;
+    p.piece_square_sum +=
+        piece_square_values[placed][to] - piece_square_values[mover][from] - piece_square_values[captured][to];
 
     const uint64_t from_bit = bit_of(from), to_bit = bit_of(to);
     p.pieces[mover] ^= from_bit;
@@ -234,6 +242,7 @@ inline void unmake()
     p.ep_square = u.ep_square;
     p.fifty = u.fifty;
     p.key = u.key;
+    p.piece_square_sum = u.piece_square_sum;
     p.turn ^= 1;
 
     const uint64_t from_bit = bit_of(from), to_bit = bit_of(to);

@@ -46,6 +46,18 @@ void sync_bit_sets()
         }
     }
     position.key = compute_key();
+    position.piece_square_sum = compute_piece_square_sum();
+}
+
+int32_t compute_piece_square_sum()
+{
+    int32_t sum = 0;
+    for (Square sq = 0; sq < 64; ++sq) {
+        const Piece piece = position.board[sq];
+        if (piece > EMPTY && piece < PIECE_CODES)
+            sum += piece_square_values[piece][sq];
+    }
+    return sum;
 }
 
 bool position_is_consistent()

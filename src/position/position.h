@@ -103,7 +103,8 @@ struct UndoRecord {
     Square white_king;
     Square black_king;
     uint8_t castling;
-    uint64_t key;  // the position's key before the move
+    uint64_t key;              // the position's key before the move
+    int32_t piece_square_sum;  // the position's piece-square sum before the move
 };
 
 struct Position {
@@ -131,9 +132,21 @@ struct Position {
     // by the squares and rights they change, unmake restores it, and sync_bit_sets recomputes
     // it. The table reads it here instead of hashing the whole board at every probe and store.
     uint64_t key;
+
+    // The knight, bishop and queen table values of the evaluation, White's minus Black's,
+    // kept in step by make and unmake like the key (sync_bit_sets recomputes it). The
+    // evaluation reads it instead of summing the tables over the pieces at every node.
+    int32_t piece_square_sum;
 };
 
 extern Position position;
+
+// [piece code][square]: what a piece adds to piece_square_sum (negative for Black, zero for
+// the pieces whose tables the evaluation reads elsewhere). Defined with the evaluation's
+// tables, constant from start-up.
+using PieceSquareValues = std::array<std::array<int32_t, 64>, PIECE_CODES>;
+extern const PieceSquareValues piece_square_values;
+int32_t compute_piece_square_sum();
 
 // Piece tables, filled once by init_piece_tables.
 extern Piece char_to_piece[PIECE_LETTERS];
