@@ -1,6 +1,7 @@
 // POSIX implementation of the platform layer (the Windows one is platform_windows.cpp; the
 // build compiles exactly one of them).
 #include "platform/platform.h"
+#include "platform/raw_input.h"
 
 #include <cerrno>
 #include <csignal>
@@ -17,26 +18,7 @@ namespace {
 timespec clock_base;
 bool clock_started = false;
 
-// A byte read ahead after a carriage return, handed out before anything else is read.
-int pending_byte = -1;
 bool input_ended = false;
-
-int read_raw_byte()
-{
-    if (input_ended)
-        return -1;
-    unsigned char c;
-    for (;;) {
-        ssize_t got = read(0, &c, 1);
-        if (got == 1)
-            return c;
-        if (got < 0 && errno == EINTR)
-            continue;
-        // End of input, or an error that no retry mends: from now on the input has ended.
-        input_ended = true;
-        return -1;
-    }
-}
 
 void start_clock()
 {
@@ -66,41 +48,21 @@ uint32_t tick_count()
     return TICK_COUNT_AT_START + uint32_t(ms);
 }
 
-int read_input_byte()
+int read_raw_byte()
 {
-    if (pending_byte >= 0) {
-        const int c = pending_byte;
-        pending_byte = -1;
-        return c;
+    if (input_ended)
+        return -1;
+    unsigned char c;
+    for (;;) {
+        ssize_t got = read(0, &c, 1);
+        if (got == 1)
+            return c;
+        if (got < 0 && errno == EINTR)
+            continue;
+        // End of input, or an error that no retry mends: from now on the input has ended.
+        input_ended = true;
+        return -1;
     }
-    return read_raw_byte();
-}
-
-int read_input_line(char* buffer, int size)
-{
-    int n = 0;
-    while (n < size - 1) {
-        const int c = read_input_byte();
-        if (c < 0)
-            break;
-        if (c == '\n' && n > 0 && buffer[n - 1] == '\r') {
-            buffer[n - 1] = '\n';  // "\r\n" reads as "\n"
-            break;
-        }
-        buffer[n++] = char(c);
-        if (c == '\n')
-            break;
-        // A full buffer ending in a carriage return: a newline that has followed belongs to it.
-        if (n == size - 1 && c == '\r' && input_waiting() != 0) {
-            const int next = read_input_byte();
-            if (next == '\n')
-                buffer[n - 1] = '\n';
-            else
-                pending_byte = next;
-        }
-    }
-    buffer[n] = '\0';
-    return n;
 }
 
 uint32_t input_waiting()

@@ -1,6 +1,7 @@
 // Windows implementation of the platform layer (the POSIX one is platform_posix.cpp; the build
 // compiles exactly one of them).
 #include "platform/platform.h"
+#include "platform/raw_input.h"
 
 #include <cstdio>
 #include <windows.h>
@@ -18,8 +19,6 @@ bool input_opened = false;
 HANDLE input_handle = INVALID_HANDLE_VALUE;
 bool input_is_console = false;
 
-// A byte read ahead after a carriage return, handed out before anything else is read.
-int pending_byte = -1;
 bool input_ended = false;
 
 // Bytes read from the system but not yet handed out. The poll counts them as waiting, so it
@@ -59,36 +58,6 @@ void open_input()
     }
 }
 
-int read_raw_byte()
-{
-    send_output();
-    if (input_ended)
-        return -1;
-    if (!input_opened)
-        open_input();
-    if (input_next == input_length) {
-        DWORD wanted = 1;
-        if (input_is_console) {
-            wanted = sizeof input_buffer;
-        } else {
-            DWORD available = 0;
-            if (PeekNamedPipe(input_handle, nullptr, 0, nullptr, &available, nullptr) && available > 1)
-                wanted = available < sizeof input_buffer ? available : sizeof input_buffer;
-        }
-        DWORD got = 0;
-        // A pipe whose writer closed fails with ERROR_BROKEN_PIPE (or, under wine, reads 0
-        // bytes); a file at its end reads 0 bytes; a console gives 0 bytes for Ctrl+Z and Enter.
-        // Either way, and on any other error, the input has ended from now on.
-        if (!ReadFile(input_handle, input_buffer, wanted, &got, nullptr) || got == 0) {
-            input_ended = true;
-            return -1;
-        }
-        input_length = got;
-        input_next = 0;
-    }
-    return static_cast<unsigned char>(input_buffer[input_next++]);
-}
-
 void start_clock()
 {
     QueryPerformanceFrequency(&clock_frequency);
@@ -121,41 +90,34 @@ uint32_t tick_count()
     return TICK_COUNT_AT_START + uint32_t(ms);
 }
 
-int read_input_byte()
+int read_raw_byte()
 {
-    if (pending_byte >= 0) {
-        const int c = pending_byte;
-        pending_byte = -1;
-        return c;
-    }
-    return read_raw_byte();
-}
-
-int read_input_line(char* buffer, int size)
-{
-    int n = 0;
-    while (n < size - 1) {
-        const int c = read_input_byte();
-        if (c < 0)
-            break;
-        if (c == '\n' && n > 0 && buffer[n - 1] == '\r') {
-            buffer[n - 1] = '\n';  // "\r\n" reads as "\n"
-            break;
+    send_output();
+    if (input_ended)
+        return -1;
+    if (!input_opened)
+        open_input();
+    if (input_next == input_length) {
+        DWORD wanted = 1;
+        if (input_is_console) {
+            wanted = sizeof input_buffer;
+        } else {
+            DWORD available = 0;
+            if (PeekNamedPipe(input_handle, nullptr, 0, nullptr, &available, nullptr) && available > 1)
+                wanted = available < sizeof input_buffer ? available : sizeof input_buffer;
         }
-        buffer[n++] = char(c);
-        if (c == '\n')
-            break;
-        // A full buffer ending in a carriage return: a newline that has followed belongs to it.
-        if (n == size - 1 && c == '\r' && input_waiting() != 0) {
-            const int next = read_input_byte();
-            if (next == '\n')
-                buffer[n - 1] = '\n';
-            else
-                pending_byte = next;
+        DWORD got = 0;
+        // A pipe whose writer closed fails with ERROR_BROKEN_PIPE (or, under wine, reads 0
+        // bytes); a file at its end reads 0 bytes; a console gives 0 bytes for Ctrl+Z and Enter.
+        // Either way, and on any other error, the input has ended from now on.
+        if (!ReadFile(input_handle, input_buffer, wanted, &got, nullptr) || got == 0) {
+            input_ended = true;
+            return -1;
         }
+        input_length = got;
+        input_next = 0;
     }
-    buffer[n] = '\0';
-    return n;
+    return static_cast<unsigned char>(input_buffer[input_next++]);
 }
 
 uint32_t input_waiting()

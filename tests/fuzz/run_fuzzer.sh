@@ -21,7 +21,7 @@ arch=${KORVANE_ARCH:-x86-64-v2}
 version=$(sed -n 's/^project(Korvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 mkdir -p "$out/generated/frontend"
 sed "s/@PROJECT_VERSION@/$version/g" src/frontend/version.h.in >"$out/generated/frontend/version.h"
-sources=$(find src -name '*.cpp' ! -path src/main.cpp)
+sources=$(find src -name '*.cpp' ! -path src/main.cpp ! -path src/platform/platform_windows.cpp)
 clang++-14 -std=c++20 -O1 -g -Isrc -I"$out/generated" -march="$arch" \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer \
     tests/fuzz/command_fuzzer.cpp $sources -o "$out/command_fuzzer"
