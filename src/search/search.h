@@ -51,12 +51,14 @@ enum : uint8_t { BOUND_NONE = 0, BOUND_EXACT = 2, BOUND_UPPER = 3, BOUND_LOWER =
 enum : uint8_t { PROBE_NOTHING = 0, PROBE_NULL_FAILS_LOW = 1 };
 static_assert(int(PROBE_NULL_FAILS_LOW) < int(BOUND_EXACT), "a verdict at or above BOUND_EXACT ends the node");
 
+// The key comes first: a 24-byte slot crosses a cache-line boundary in two places out of eight,
+// and the probe's first question, the key compare, then still needs only the slot's first line.
 struct HashEntry {
+    uint64_t key;  // the whole key, compared on probe
+    int32_t score;
+    Move move;      // best move; 0 after a fail-low
     int8_t depth;   // remaining depth of the search that stored it; 0 in an empty slot
     uint8_t bound;  // BOUND_*
-    int32_t score;
-    Move move;     // best move; 0 after a fail-low
-    uint64_t key;  // the whole key, compared on probe
 };
 static_assert(sizeof(HashEntry) == 24, "the slot count is megabytes * 1048576 / 24");
 
