@@ -117,6 +117,11 @@ void generate(List& list)
             }
         }
     };
+    const uint64_t* pieces = position.pieces;
+    uint64_t own = pieces[OWN | PAWN] | pieces[OWN | KNIGHT] | pieces[OWN | BISHOP] | pieces[OWN | ROOK] |
+                   pieces[OWN | QUEEN] | pieces[OWN | KING];
+    const uint64_t enemies = position.occupied & ~own;
+
     // Captures only: the first piece on each ray, taken when it is an enemy.
     auto capture_on_rays = [&](Square from, const RayBits(&rays)[4]) {
         for (const RayBits& ray : rays) {
@@ -124,7 +129,21 @@ void generate(List& list)
             if (blockers == 0)
                 continue;
             const Square to = ray.ascending ? __builtin_ctzll(blockers) : 63 - __builtin_clzll(blockers);
-            if (is_enemy(to))
+            if (enemies & bit_of(to))
+                add(from, to, MOVE_NORMAL);
+        }
+    };
+    // Captures only, for a knight or king whose reachable enemies are known: a single target
+    // (the usual case) needs no walk; several are taken in the order of the step list.
+    auto capture_targets = [&](Square from, uint64_t targets, const RaySquare(&steps)[8]) {
+        if ((targets & (targets - 1)) == 0) {
+            add(from, __builtin_ctzll(targets), MOVE_NORMAL);
+            return;
+        }
+        for (RaySquare to : steps) {
+            if (to == NO_SQUARE)
+                break;
+            if (targets & bit_of(to))
                 add(from, to, MOVE_NORMAL);
         }
     };
@@ -137,33 +156,46 @@ void generate(List& list)
         }
     };
 
-    const uint64_t* pieces = position.pieces;
-    uint64_t own = pieces[OWN | PAWN] | pieces[OWN | KNIGHT] | pieces[OWN | BISHOP] | pieces[OWN | ROOK] |
-                   pieces[OWN | QUEEN] | pieces[OWN | KING];
-    const uint64_t enemies = position.occupied & ~own;
+    // The capture generator visits only the pieces that reach an enemy piece (a slider: along
+    // one of its lines, whatever stands between), still in square order.
+    if (CAPTURES_ONLY) {
+        constexpr uint64_t NOT_A_FILE = ~0x0101010101010101ull, NOT_H_FILE = ~0x8080808080808080ull;
+        const uint64_t pawn_targets = position.ep_square ? enemies | bit_of(position.ep_square) : enemies;
+        const uint64_t pawns = pieces[OWN | PAWN];
+        uint64_t visit = US == 0 ? pawns & (((pawn_targets >> 9) & NOT_H_FILE) | ((pawn_targets >> 7) & NOT_A_FILE))
+                                 : pawns & (((pawn_targets << 7) & NOT_H_FILE) | ((pawn_targets << 9) & NOT_A_FILE));
+        auto visit_if = [&](uint64_t set, const uint64_t(&reach)[64]) {
+            for (; set; set &= set - 1) {
+                const Square sq = __builtin_ctzll(set);
+                if (reach[sq] & enemies)
+                    visit |= bit_of(sq);
+            }
+        };
+        const uint64_t queens = pieces[OWN | QUEEN];
+        visit_if(pieces[OWN | KNIGHT], ATTACK_MASKS.knight);
+        visit_if(pieces[OWN | KING], ATTACK_MASKS.king);
+        visit_if(pieces[OWN | BISHOP] | queens, ATTACK_MASKS.bishop_lines);
+        visit_if(pieces[OWN | ROOK] | queens, ATTACK_MASKS.rook_lines);
+        own = visit;
+    }
     for (; own; own &= own - 1) {
         if (n > CAPACITY - PER_PIECE)
             break;  // a composed position with more moves than any game reaches: the rest are dropped
         const Square from = __builtin_ctzll(own);
-        // The capture generator passes over pieces that reach no enemy piece at all.
         if (CAPTURES_ONLY) {
-            uint64_t reach;
             switch (board[from] & ~3) {
-            case KNIGHT: reach = ATTACK_MASKS.knight[from]; break;
-            case KING: reach = ATTACK_MASKS.king[from]; break;
-            case BISHOP: reach = ATTACK_MASKS.bishop_lines[from]; break;
-            case ROOK: reach = ATTACK_MASKS.rook_lines[from]; break;
-            case QUEEN: reach = ATTACK_MASKS.bishop_lines[from] | ATTACK_MASKS.rook_lines[from]; break;
-            default: {  // a pawn: its two capture squares, the en-passant square counting as a target
-                const uint64_t targets = position.ep_square ? enemies | bit_of(position.ep_square) : enemies;
-                if ((CAPTURE_MASKS.pawn[US][from] & targets) == 0)
-                    continue;
-                reach = ~uint64_t(0);
-                break;
-            }
-            }
-            if ((reach & enemies) == 0)
+            case KNIGHT: capture_targets(from, ATTACK_MASKS.knight[from] & enemies, KnightSteps[from]); continue;
+            case KING: capture_targets(from, ATTACK_MASKS.king[from] & enemies, KingSteps[from]); continue;
+            case BISHOP: capture_on_rays(from, CAPTURE_MASKS.bishop[from]); continue;
+            case ROOK: capture_on_rays(from, CAPTURE_MASKS.rook[from]); continue;
+            case QUEEN:
+                if (ATTACK_MASKS.bishop_lines[from] & enemies)
+                    capture_on_rays(from, CAPTURE_MASKS.bishop[from]);
+                if (ATTACK_MASKS.rook_lines[from] & enemies)
+                    capture_on_rays(from, CAPTURE_MASKS.rook[from]);
                 continue;
+            default: break;  // a pawn with a target: on to the full pawn rules below
+            }
         }
         switch (board[from] & ~3) {
         case PAWN: {
