@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Side-by-side speed comparison of two builds of korvane-bench on this machine.
 #
-#   tools/compare_bench.sh [-n RUNS] [-d DEPTH] OLD NEW
+#   tools/compare_bench.sh [-n RUNS] [-d DEPTH] [-t] OLD NEW
 #
 # OLD and NEW are each a korvane-bench binary or a git commit (anything `git rev-parse`
 # understands); a commit is exported into a temporary folder and built there as Release.
@@ -10,21 +10,33 @@
 # run, each side's median nodes/s, and NEW's median divided by OLD's. A timing taken in
 # separate runs on a shared machine says little; only the alternating medians count.
 #
+# With -t the two run together, each pinned to its own core and swapping cores every run, so
+# that both meet the same moment's load (on these machines the two cores also differ in speed by
+# a few per cent, which the swap cancels). It then also prints the median of the per-run ratios,
+# the steadiest figure on a busy machine. Needs two cores and taskset.
+#
 # The node totals of both must agree: a speed change that changes the search is rejected.
 set -euo pipefail
 
 runs=5
 depth=""
-while getopts "n:d:" opt; do
+together=0
+usage="usage: $0 [-n RUNS] [-d DEPTH] [-t] OLD NEW"
+while getopts "n:d:t" opt; do
     case $opt in
     n) runs=$OPTARG ;;
     d) depth=$OPTARG ;;
-    *) echo "usage: $0 [-n RUNS] [-d DEPTH] OLD NEW" >&2; exit 2 ;;
+    t) together=1 ;;
+    *) echo "$usage" >&2; exit 2 ;;
     esac
 done
 shift $((OPTIND - 1))
 if [ $# -ne 2 ]; then
-    echo "usage: $0 [-n RUNS] [-d DEPTH] OLD NEW" >&2
+    echo "$usage" >&2
+    exit 2
+fi
+if ((together)) && { [ "$(nproc)" -lt 2 ] || ! command -v taskset >/dev/null; }; then
+    echo "-t needs two cores and taskset" >&2
     exit 2
 fi
 
@@ -57,15 +69,19 @@ new=$(resolve "$2" new)
 
 # One bench run: prints "<nodes> <nps> <cpu nps>", the last being nodes per second of the
 # process's own CPU time (user + system), which other work on the machine disturbs less.
+# An optional second argument pins the run to that core.
 bench() {
-    local out cpu
-    out=$( { TIMEFORMAT='%U %S'; time "$1" $depth | grep '^Bench:'; } 2>"$work/time.txt")
-    cpu=$(tail -n 1 "$work/time.txt" | awk '{ print $1 + $2 }')
+    local out cpu pin=() tag=${2:-any}
+    [ -n "${2:-}" ] && pin=(taskset -c "$2")
+    out=$( { TIMEFORMAT='%U %S'; time "${pin[@]}" "$1" $depth | grep '^Bench:'; } 2>"$work/time.$tag.txt")
+    cpu=$(tail -n 1 "$work/time.$tag.txt" | awk '{ print $1 + $2 }')
     echo "$out" | awk -v cpu="$cpu" '{ printf "%s %s %.0f\n", $2, $4, (cpu > 0 ? $2 / cpu : 0) }'
 }
 
+# The median of the numbers on standard input, printed with the format given (default: whole).
 median() {
-    sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    sort -g | awk -v fmt="${1:-%.0f}" '{ v[NR] = $1 }
+        END { printf fmt "\n", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 old_nps=()
@@ -74,7 +90,25 @@ old_cpu=()
 new_cpu=()
 old_nodes=""
 new_nodes=""
+pair_ratios=()
 for ((i = 1; i <= runs; i++)); do
+    if ((together)); then
+        old_core=$((i % 2)) new_core=$(((i + 1) % 2))
+        bench "$old" "$old_core" >"$work/old.txt" &
+        old_pid=$!
+        bench "$new" "$new_core" >"$work/new.txt" &
+        wait "$old_pid" $!
+        read -r old_nodes nps cpu <"$work/old.txt"
+        old_nps+=("$nps")
+        old_cpu+=("$cpu")
+        printf "run %d old %s nodes %s nps (%s per cpu second) on core %d\n" "$i" "$old_nodes" "$nps" "$cpu" "$old_core"
+        read -r new_nodes nps2 cpu <"$work/new.txt"
+        new_nps+=("$nps2")
+        new_cpu+=("$cpu")
+        printf "run %d new %s nodes %s nps (%s per cpu second) on core %d\n" "$i" "$new_nodes" "$nps2" "$cpu" "$new_core"
+        pair_ratios+=("$(awk -v a="$nps" -v b="$nps2" 'BEGIN { printf "%.4f", b / a }')")
+        continue
+    fi
     # Alternate which side goes first, so that neither always runs on a warmer machine.
     if ((i % 2)); then order="old new"; else order="new old"; fi
     for side in $order; do
@@ -101,6 +135,9 @@ echo "old: $old ($old_nodes nodes) median $old_median nps, $old_cpu_median per c
 echo "new: $new ($new_nodes nodes) median $new_median nps, $new_cpu_median per cpu second"
 awk -v a="$old_median" -v b="$new_median" -v c="$old_cpu_median" -v d="$new_cpu_median" \
     'BEGIN { printf "ratio new/old: %.3f (per cpu second: %.3f)\n", b / a, d / c }'
+if ((together)); then
+    echo "median of the runs' own ratios new/old: $(printf "%s\n" "${pair_ratios[@]}" | median %.3f)"
+fi
 if [ "$old_nodes" != "$new_nodes" ]; then
     echo "node totals differ: $old_nodes against $new_nodes" >&2
     exit 1
