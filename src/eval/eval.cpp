@@ -157,58 +157,102 @@ inline PawnEntry& pawn_slot(uint64_t white_pawns, uint64_t black_pawns)
     return pawn_cache[hash >> (64 - PAWN_CACHE_BITS)];
 }
 
-// Counts per file (with border files) and the rearmost pawns of US.
-template <int US>
-void fill_pawn_files(uint64_t pawns, PawnFiles& files, int (&count)[10])
+constexpr uint64_t A_FILE = 0x0101010101010101ull, H_FILE = 0x8080808080808080ull;
+
+// A set of files (bit f for file f) as the set of all their squares, and back.
+constexpr uint64_t file_squares(unsigned files) { return uint64_t(files & 0xFF) * A_FILE; }
+inline unsigned files_of(uint64_t bits)
 {
-    files.occupied = 0;
-    for (int f = 0; f < 10; ++f) {
-        count[f] = 0;
-        files.rear[f] = 6;
-    }
-    for_each_square(pawns, [&](Square s) {
-        const int f = file_of(s) + 1, r = relative_rank<US>(s);
-        count[f] += 1;
-        files.occupied |= uint16_t(1 << f);
-        if (r < files.rear[f])
-            files.rear[f] = int8_t(r);
-    });
+    bits |= bits >> 32;
+    bits |= bits >> 16;
+    bits |= bits >> 8;
+    return unsigned(bits & 0xFF);
 }
 
-// Isolated, backward, doubled and passed pawns of US. The enemy's rearmost pawn, seen from US's
-// side, stands on rank 7 - them.rear[file]. Adds to mg and eg in US's favour; notes the passed
-// pawns, whose blockade is judged with the pieces (pawn_blockade).
-template <int US>
-void pawn_structure(uint64_t pawns, const PawnFiles& us, const int (&count)[10], const PawnFiles& them, int32_t& mg,
-                    int32_t& eg, uint64_t& passed)
+// The squares beside those of a set, on the neighbouring files.
+constexpr uint64_t beside(uint64_t bits) { return ((bits << 1) & ~A_FILE) | ((bits >> 1) & ~H_FILE); }
+
+// Every square of a set and all squares beyond it in US's direction of march (or, with
+// AHEAD false, behind it), on the same file.
+template <int US, bool AHEAD>
+constexpr uint64_t fill(uint64_t bits)
 {
-    for_each_square(pawns, [&](Square s) {
+    if ((US == WHITE_SIDE) == AHEAD) {
+        bits |= bits << 8;
+        bits |= bits << 16;
+        bits |= bits << 32;
+    } else {
+        bits |= bits >> 8;
+        bits |= bits >> 16;
+        bits |= bits >> 32;
+    }
+    return bits;
+}
+
+// Files that hold a pawn of US, and its rearmost pawn on each.
+template <int US>
+void fill_pawn_files(uint64_t pawns, PawnFiles& files)
+{
+    const unsigned occupied = files_of(pawns);
+    files.occupied = uint16_t(occupied << 1);
+    for (int f = 0; f < 10; ++f)
+        files.rear[f] = 6;
+    for (int f = 0; f < 8; ++f) {
+        const uint64_t on_file = pawns & (A_FILE << f);
+        if (on_file == 0)
+            continue;
+        const int rear = relative_rank<US>(US == WHITE_SIDE ? __builtin_ctzll(on_file) : 63 - __builtin_clzll(on_file));
+        if (rear < 6)
+            files.rear[f + 1] = int8_t(rear);
+    }
+}
+
+// Isolated, backward, doubled and passed pawns of US, from the two pawn sets, and the passed
+// pawns noted: their blockade is judged with the pieces (pawn_blockade). Adds to mg and eg in
+// US's favour.
+template <int US>
+void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, int32_t& mg, int32_t& eg,
+                    uint64_t& passed)
+{
+    constexpr uint64_t BACK_RANK = US == WHITE_SIDE ? 0x00000000000000FFull : 0xFF00000000000000ull;
+    constexpr uint64_t BELOW_SEVENTH = US == WHITE_SIDE ? 0x0000FFFFFFFFFFFFull : 0xFFFFFFFFFFFF0000ull;
+    const unsigned files = files_of(pawns);
+    int32_t both = 0;
+
+    // Isolated: no pawn of US on either neighbouring file.
+    const uint64_t isolated = pawns & ~file_squares((files << 1) | (files >> 1));
+    mg -= ISOLATED_PAWN_MIDDLEGAME * popcount(isolated);
+    eg -= ISOLATED_PAWN_ENDGAME * popcount(isolated);
+
+    // Backward: below the seventh rank, with every pawn of US on the neighbouring files further
+    // up (a pawn covers its own square and every square ahead of it on its file).
+    const uint64_t covered = beside(fill<US, true>(pawns));
+    const uint64_t backward = pawns & ~isolated & BELOW_SEVENTH & ~covered;
+    both -= BACKWARD_PAWN * popcount(backward);
+    both -= BACKWARD_PAWN_OPEN_FILE * popcount(backward & ~file_squares(files_of(enemy_pawns)));
+
+    // Doubled: each pawn pays for every other pawn of US on its file.
+    for (unsigned rest = files; rest; rest &= rest - 1) {
+        const int count = popcount(pawns & (A_FILE << __builtin_ctz(rest)));
+        both -= DOUBLED_PAWN * count * (count - 1);
+    }
+
+    // Passed: off the back rank, and no enemy pawn further up on its own or a neighbouring file.
+    const uint64_t held_on_file = fill<US, false>(behind<US>(enemy_pawns));
+    const uint64_t held = held_on_file | beside(held_on_file);
+    passed = pawns & ~held & ~BACK_RANK;
+    for_each_square(passed, [&](Square s) {
         const int f = file_of(s) + 1, r = relative_rank<US>(s);
-        int32_t both = 0;
-        const bool isolated = count[f - 1] == 0 && count[f + 1] == 0;
-        if (isolated) {
-            mg -= ISOLATED_PAWN_MIDDLEGAME;
-            eg -= ISOLATED_PAWN_ENDGAME;
-        } else if (us.rear[f - 1] > r && us.rear[f + 1] > r) {
-            both -= BACKWARD_PAWN;
-            if (!has_pawn_on(them, f))
-                both -= BACKWARD_PAWN_OPEN_FILE;
+        mg += PASSED_PAWN_MIDDLEGAME * r;
+        eg += PASSED_PAWN_ENDGAME * r;
+        if (!(isolated & bit_of(s))) {
+            both += PASSED_PAWN_SUPPORTED;
+            if (r - us.rear[f + 1] == 1 || r - us.rear[f - 1] == 1)
+                both += PASSED_PAWN_PROTECTED;
         }
-        if (count[f] > 1)
-            both -= DOUBLED_PAWN * (count[f] - 1);
-        if (r >= 7 - them.rear[f] && r >= 7 - them.rear[f - 1] && r >= 7 - them.rear[f + 1]) {
-            passed |= bit_of(s);
-            mg += PASSED_PAWN_MIDDLEGAME * r;
-            eg += PASSED_PAWN_ENDGAME * r;
-            if (!isolated) {
-                both += PASSED_PAWN_SUPPORTED;
-                if (r - us.rear[f + 1] == 1 || r - us.rear[f - 1] == 1)
-                    both += PASSED_PAWN_PROTECTED;
-            }
-        }
-        mg += both;
-        eg += both;
     });
+    mg += both;
+    eg += both;
 }
 
 const PawnEntry& pawn_entry(uint64_t white_pawns, uint64_t black_pawns)
@@ -217,15 +261,11 @@ const PawnEntry& pawn_entry(uint64_t white_pawns, uint64_t black_pawns)
     if (e.white_tag == (white_pawns ^ EMPTY_TAG) && e.black_tag == (black_pawns ^ EMPTY_TAG))
         return e;
 
-    int white_count[10], black_count[10];
-    fill_pawn_files<WHITE_SIDE>(white_pawns, e.files[WHITE_SIDE], white_count);
-    fill_pawn_files<BLACK_SIDE>(black_pawns, e.files[BLACK_SIDE], black_count);
+    fill_pawn_files<WHITE_SIDE>(white_pawns, e.files[WHITE_SIDE]);
+    fill_pawn_files<BLACK_SIDE>(black_pawns, e.files[BLACK_SIDE]);
     int32_t white_mg = 0, white_eg = 0, black_mg = 0, black_eg = 0;
-    e.passed[WHITE_SIDE] = e.passed[BLACK_SIDE] = 0;
-    pawn_structure<WHITE_SIDE>(white_pawns, e.files[WHITE_SIDE], white_count, e.files[BLACK_SIDE], white_mg, white_eg,
-                               e.passed[WHITE_SIDE]);
-    pawn_structure<BLACK_SIDE>(black_pawns, e.files[BLACK_SIDE], black_count, e.files[WHITE_SIDE], black_mg, black_eg,
-                               e.passed[BLACK_SIDE]);
+    pawn_structure<WHITE_SIDE>(white_pawns, black_pawns, e.files[WHITE_SIDE], white_mg, white_eg, e.passed[WHITE_SIDE]);
+    pawn_structure<BLACK_SIDE>(black_pawns, white_pawns, e.files[BLACK_SIDE], black_mg, black_eg, e.passed[BLACK_SIDE]);
     const int32_t tables = table_sum(white_pawns, WHITE_PAWN_TABLE) - table_sum(black_pawns, BLACK_PAWN_TABLE);
     e.middlegame = tables + white_mg - black_mg;
     e.endgame = tables + white_eg - black_eg;
