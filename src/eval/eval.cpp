@@ -136,14 +136,18 @@ struct PawnFiles {
 inline bool has_pawn_on(const PawnFiles& files, int f) { return (files.occupied >> f) & 1; }
 
 // What the two pawn sets alone decide, from White's view: one cache line.
+// The king's shelter depends on the pawns and the king's square alone, and the king seldom
+// moves within a search: each side's latest shelter score is kept with the square it was for.
 struct alignas(64) PawnEntry {
     uint64_t white_tag, black_tag;  // the pawn sets, each XOR EMPTY_TAG (see pawn_entry)
-    uint64_t passed[2];             // [side] passed pawns
     int32_t middlegame, endgame;    // pawn tables and structure terms, summed in either phase
     PawnFiles files[2];             // [side]
+    int32_t shelter[2];             // [side] king_shelter for the king on shelter_king[side]
+    uint8_t shelter_king[2];        // [side] NO_SHELTER_KING while none is kept
 };
 static_assert(sizeof(PawnEntry) == 64, "one cache line per entry");
 
+constexpr uint8_t NO_SHELTER_KING = 64;
 constexpr int PAWN_CACHE_BITS = 12;
 PawnEntry pawn_cache[1 << PAWN_CACHE_BITS];
 
@@ -207,14 +211,21 @@ void fill_pawn_files(uint64_t pawns, PawnFiles& files)
     }
 }
 
-// Isolated, backward, doubled and passed pawns of US, from the two pawn sets, and the passed
-// pawns noted: their blockade is judged with the pieces (pawn_blockade). Adds to mg and eg in
-// US's favour.
+// Pawns of US off their back rank with no enemy pawn further up on their own or a neighbouring
+// file.
 template <int US>
-void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, int32_t& mg, int32_t& eg,
-                    uint64_t& passed)
+uint64_t passed_pawns(uint64_t pawns, uint64_t enemy_pawns)
 {
     constexpr uint64_t BACK_RANK = US == WHITE_SIDE ? 0x00000000000000FFull : 0xFF00000000000000ull;
+    const uint64_t held_on_file = fill<US, false>(behind<US>(enemy_pawns));
+    return pawns & ~(held_on_file | beside(held_on_file)) & ~BACK_RANK;
+}
+
+// Isolated, backward, doubled and passed pawns of US, from the two pawn sets. Adds to mg and
+// eg in US's favour.
+template <int US>
+void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, int32_t& mg, int32_t& eg)
+{
     constexpr uint64_t BELOW_SEVENTH = US == WHITE_SIDE ? 0x0000FFFFFFFFFFFFull : 0xFFFFFFFFFFFF0000ull;
     const unsigned files = files_of(pawns);
     int32_t both = 0;
@@ -237,11 +248,8 @@ void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, i
         both -= DOUBLED_PAWN * count * (count - 1);
     }
 
-    // Passed: off the back rank, and no enemy pawn further up on its own or a neighbouring file.
-    const uint64_t held_on_file = fill<US, false>(behind<US>(enemy_pawns));
-    const uint64_t held = held_on_file | beside(held_on_file);
-    passed = pawns & ~held & ~BACK_RANK;
-    for_each_square(passed, [&](Square s) {
+    // Passed: their blockade is judged with the pieces (pawn_blockade).
+    for_each_square(passed_pawns<US>(pawns, enemy_pawns), [&](Square s) {
         const int f = file_of(s) + 1, r = relative_rank<US>(s);
         mg += PASSED_PAWN_MIDDLEGAME * r;
         eg += PASSED_PAWN_ENDGAME * r;
@@ -255,7 +263,7 @@ void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, i
     eg += both;
 }
 
-const PawnEntry& pawn_entry(uint64_t white_pawns, uint64_t black_pawns)
+PawnEntry& pawn_entry(uint64_t white_pawns, uint64_t black_pawns)
 {
     PawnEntry& e = pawn_slot(white_pawns, black_pawns);
     if (e.white_tag == (white_pawns ^ EMPTY_TAG) && e.black_tag == (black_pawns ^ EMPTY_TAG))
@@ -264,8 +272,9 @@ const PawnEntry& pawn_entry(uint64_t white_pawns, uint64_t black_pawns)
     fill_pawn_files<WHITE_SIDE>(white_pawns, e.files[WHITE_SIDE]);
     fill_pawn_files<BLACK_SIDE>(black_pawns, e.files[BLACK_SIDE]);
     int32_t white_mg = 0, white_eg = 0, black_mg = 0, black_eg = 0;
-    pawn_structure<WHITE_SIDE>(white_pawns, black_pawns, e.files[WHITE_SIDE], white_mg, white_eg, e.passed[WHITE_SIDE]);
-    pawn_structure<BLACK_SIDE>(black_pawns, white_pawns, e.files[BLACK_SIDE], black_mg, black_eg, e.passed[BLACK_SIDE]);
+    pawn_structure<WHITE_SIDE>(white_pawns, black_pawns, e.files[WHITE_SIDE], white_mg, white_eg);
+    pawn_structure<BLACK_SIDE>(black_pawns, white_pawns, e.files[BLACK_SIDE], black_mg, black_eg);
+    e.shelter_king[WHITE_SIDE] = e.shelter_king[BLACK_SIDE] = NO_SHELTER_KING;
     const int32_t tables = table_sum(white_pawns, WHITE_PAWN_TABLE) - table_sum(black_pawns, BLACK_PAWN_TABLE);
     e.middlegame = tables + white_mg - black_mg;
     e.endgame = tables + white_eg - black_eg;
@@ -276,9 +285,9 @@ const PawnEntry& pawn_entry(uint64_t white_pawns, uint64_t black_pawns)
 
 // In the endgame a passed pawn with any piece straight in front of it is held back.
 template <int US>
-int32_t pawn_blockade(uint64_t passed)
+int32_t pawn_blockade(uint64_t pawns, uint64_t enemy_pawns)
 {
-    return -PASSED_PAWN_BLOCKED * popcount(passed & behind<US>(position.occupied));
+    return -PASSED_PAWN_BLOCKED * popcount(passed_pawns<US>(pawns, enemy_pawns) & behind<US>(position.occupied));
 }
 
 // ---- Pieces ----
@@ -409,6 +418,18 @@ int32_t king_shelter(const PawnFiles& us, const PawnFiles& them)
     return score;
 }
 
+// The shelter of US's king, from the pawn entry when it was worked out for the same square.
+template <int US>
+int32_t kept_shelter(PawnEntry& e)
+{
+    const Square king = Side<US>::king();
+    if (e.shelter_king[US] != king) {
+        e.shelter[US] = king_shelter<US>(e.files[US], e.files[1 - US]);
+        e.shelter_king[US] = uint8_t(king);
+    }
+    return e.shelter[US];
+}
+
 // Material that cannot win: no pawns, no heavy pieces, and a side with a lone minor piece.
 bool is_drawn_ending(const Army& w, const Army& b)
 {
@@ -455,14 +476,14 @@ int32_t evaluate()
     }
 
     // Pawn structure and passed pawns.
-    const PawnEntry& pawns = pawn_entry(w.pawns, b.pawns);
+    PawnEntry& pawns = pawn_entry(w.pawns, b.pawns);
     const PawnFiles& white_files = pawns.files[WHITE_SIDE];
     const PawnFiles& black_files = pawns.files[BLACK_SIDE];
     if (middlegame) {
         ps += pawns.middlegame;
     } else {
         ps += pawns.endgame;
-        ps += pawn_blockade<WHITE_SIDE>(pawns.passed[WHITE_SIDE]) - pawn_blockade<BLACK_SIDE>(pawns.passed[BLACK_SIDE]);
+        ps += pawn_blockade<WHITE_SIDE>(w.pawns, b.pawns) - pawn_blockade<BLACK_SIDE>(b.pawns, w.pawns);
     }
 
     // Queens and rooks; a king on its own back rank is cut off by a piece on the seventh.
@@ -478,7 +499,7 @@ int32_t evaluate()
 
     // Kings: sheltered in the middlegame, centralised in the endgame.
     if (middlegame)
-        ps += king_shelter<WHITE_SIDE>(white_files, black_files) - king_shelter<BLACK_SIDE>(black_files, white_files);
+        ps += kept_shelter<WHITE_SIDE>(pawns) - kept_shelter<BLACK_SIDE>(pawns);
     else
         ps += KING_ENDGAME_TABLE[position.white_king] - KING_ENDGAME_TABLE[position.black_king];
 
