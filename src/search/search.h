@@ -2,6 +2,7 @@
 // runs, the transposition table, and the iterative-deepening driver with its reports. Move
 // ordering, the alpha-beta, quiescence and root searches are inside (search/internal.h).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "movegen/movegen.h"
@@ -61,6 +62,7 @@ struct HashEntry {
     uint8_t bound;  // BOUND_*
 };
 static_assert(sizeof(HashEntry) == 24, "the slot count is megabytes * 1048576 / 24");
+static_assert(offsetof(HashEntry, key) == 0, "the key leads the slot");
 
 struct TranspositionTable {
     HashEntry* slots;
