@@ -1,7 +1,8 @@
-#include "e2e/engine_process.h"
+// POSIX half of engine_process.h (the Windows one is engine_process_windows.cpp): the engine runs
+// on pipes from fork and exec, and its output is read with poll.
+#include "e2e/engine_output.h"
 
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -9,17 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "frontend/version.h"
-
-long long now_ms()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-namespace {
-
-// Reads whatever output is available within timeout_ms; false when the output has ended.
 bool read_some(EngineProcess& engine, int timeout_ms)
 {
     if (engine.from_engine < 0)
@@ -36,15 +26,9 @@ bool read_some(EngineProcess& engine, int timeout_ms)
         return false;
     }
     engine.pending.append(buffer, size_t(got));
-    size_t newline;
-    while ((newline = engine.pending.find('\n')) != std::string::npos) {
-        engine.lines.push_back(engine.pending.substr(0, newline));
-        engine.pending.erase(0, newline + 1);
-    }
+    split_lines(engine, false);
     return true;
 }
-
-}  // namespace
 
 bool launch_process(EngineProcess& engine, const std::string& binary)
 {
@@ -75,13 +59,6 @@ bool launch_process(EngineProcess& engine, const std::string& binary)
     return engine.pid > 0;
 }
 
-bool start_engine_process(EngineProcess& engine, const std::string& path)
-{
-    if (!launch_process(engine, path.empty() ? KORVANE_BINARY : path))
-        return false;
-    return wait_for_line(engine, [](const std::string& l) { return l == ENGINE_BANNER; }) != "<timeout>";
-}
-
 void send_text(EngineProcess& engine, const std::string& text)
 {
     size_t sent = 0;
@@ -93,38 +70,6 @@ void send_text(EngineProcess& engine, const std::string& text)
             break;
         sent += size_t(n);
     }
-}
-
-std::string wait_for_line(EngineProcess& engine, const std::function<bool(const std::string&)>& accept, int timeout_ms)
-{
-    const long long deadline = now_ms() + timeout_ms;
-    for (;;) {
-        while (engine.next_line < engine.lines.size()) {
-            const std::string& line = engine.lines[engine.next_line++];
-            if (accept(line))
-                return line;
-        }
-        const long long left = deadline - now_ms();
-        if (left <= 0 || !read_some(engine, int(left)))
-            return "<timeout>";
-    }
-}
-
-std::string wait_for_prefix(EngineProcess& engine, const std::string& prefix, int timeout_ms)
-{
-    return wait_for_line(
-        engine, [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }, timeout_ms);
-}
-
-std::vector<std::string> collect_lines(EngineProcess& engine, int ms)
-{
-    const long long deadline = now_ms() + ms;
-    for (long long left; (left = deadline - now_ms()) > 0;)
-        if (!read_some(engine, int(left)))
-            break;
-    std::vector<std::string> result(engine.lines.begin() + long(engine.next_line), engine.lines.end());
-    engine.next_line = engine.lines.size();
-    return result;
 }
 
 void close_input(EngineProcess& engine)

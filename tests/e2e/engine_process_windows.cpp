@@ -1,19 +1,10 @@
-// Windows implementation of engine_process.h (the POSIX one is engine_process.cpp): the engine
+// Windows half of engine_process.h (the POSIX one is engine_process.cpp): the engine
 // runs on pipes made with CreatePipe, as a Windows chess interface starts it. The record's
 // descriptor fields hold the pipe handles and pid the process handle: kernel handles are small
 // numbers that Windows guarantees to survive a round trip through 32 bits.
-#include "e2e/engine_process.h"
+#include "e2e/engine_output.h"
 
-#include <chrono>
 #include <windows.h>
-
-#include "frontend/version.h"
-
-long long now_ms()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 namespace {
 
@@ -27,8 +18,9 @@ void close_output(EngineProcess& engine)
     engine.from_engine = -1;
 }
 
-// Reads whatever output is available within timeout_ms; false when the output has ended. An
-// anonymous pipe has no wait with a timeout, so the pipe is looked at every millisecond.
+}  // namespace
+
+// An anonymous pipe has no wait with a timeout, so the pipe is looked at every millisecond.
 bool read_some(EngineProcess& engine, int timeout_ms)
 {
     if (engine.from_engine < 0)
@@ -54,17 +46,9 @@ bool read_some(EngineProcess& engine, int timeout_ms)
         return false;
     }
     engine.pending.append(buffer, got);
-    size_t newline;
-    while ((newline = engine.pending.find('\n')) != std::string::npos) {
-        // The engine writes Windows line ends; a line is compared without them, as on Linux.
-        const size_t end = newline > 0 && engine.pending[newline - 1] == '\r' ? newline - 1 : newline;
-        engine.lines.push_back(engine.pending.substr(0, end));
-        engine.pending.erase(0, newline + 1);
-    }
+    split_lines(engine, true);  // the engine writes Windows line ends; lines compare as on Linux
     return true;
 }
-
-}  // namespace
 
 bool launch_process(EngineProcess& engine, const std::string& binary)
 {
@@ -109,13 +93,6 @@ bool launch_process(EngineProcess& engine, const std::string& binary)
     return true;
 }
 
-bool start_engine_process(EngineProcess& engine, const std::string& path)
-{
-    if (!launch_process(engine, path.empty() ? KORVANE_BINARY : path))
-        return false;
-    return wait_for_line(engine, [](const std::string& l) { return l == ENGINE_BANNER; }) != "<timeout>";
-}
-
 void send_text(EngineProcess& engine, const std::string& text)
 {
     size_t sent = 0;
@@ -126,38 +103,6 @@ void send_text(EngineProcess& engine, const std::string& text)
             break;
         sent += n;
     }
-}
-
-std::string wait_for_line(EngineProcess& engine, const std::function<bool(const std::string&)>& accept, int timeout_ms)
-{
-    const long long deadline = now_ms() + timeout_ms;
-    for (;;) {
-        while (engine.next_line < engine.lines.size()) {
-            const std::string& line = engine.lines[engine.next_line++];
-            if (accept(line))
-                return line;
-        }
-        const long long left = deadline - now_ms();
-        if (left <= 0 || !read_some(engine, int(left)))
-            return "<timeout>";
-    }
-}
-
-std::string wait_for_prefix(EngineProcess& engine, const std::string& prefix, int timeout_ms)
-{
-    return wait_for_line(
-        engine, [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }, timeout_ms);
-}
-
-std::vector<std::string> collect_lines(EngineProcess& engine, int ms)
-{
-    const long long deadline = now_ms() + ms;
-    for (long long left; (left = deadline - now_ms()) > 0;)
-        if (!read_some(engine, int(left)))
-            break;
-    std::vector<std::string> result(engine.lines.begin() + long(engine.next_line), engine.lines.end());
-    engine.next_line = engine.lines.size();
-    return result;
 }
 
 void close_input(EngineProcess& engine)
