@@ -72,6 +72,8 @@ struct Side<WHITE_SIDE> {
     static constexpr Square CORNER_ROOK_SQUARE = H1, CASTLED_KING_F = F1, CASTLED_KING_G = G1;
     static constexpr uint64_t BACK_TWO_RANKS = 0x000000000000FFFFull;
     static constexpr uint64_t SEVENTH_RANK = 0x00FF000000000000ull;
+    static constexpr uint64_t BACK_RANK = 0x00000000000000FFull;
+    static constexpr uint64_t BELOW_SEVENTH = 0x0000FFFFFFFFFFFFull;
     static Square king() { return position.white_king; }
 };
 
@@ -89,6 +91,8 @@ struct Side<BLACK_SIDE> {
     static constexpr Square CORNER_ROOK_SQUARE = H8, CASTLED_KING_F = F8, CASTLED_KING_G = G8;
     static constexpr uint64_t BACK_TWO_RANKS = 0xFFFF000000000000ull;
     static constexpr uint64_t SEVENTH_RANK = 0x000000000000FF00ull;
+    static constexpr uint64_t BACK_RANK = 0xFF00000000000000ull;
+    static constexpr uint64_t BELOW_SEVENTH = 0xFFFFFFFFFFFF0000ull;
     static Square king() { return position.black_king; }
 };
 
@@ -161,8 +165,6 @@ inline PawnEntry& pawn_slot(uint64_t white_pawns, uint64_t black_pawns)
     return pawn_cache[hash >> (64 - PAWN_CACHE_BITS)];
 }
 
-constexpr uint64_t A_FILE = 0x0101010101010101ull, H_FILE = 0x8080808080808080ull;
-
 // A set of files (bit f for file f) as the set of all their squares, and back.
 constexpr uint64_t file_squares(unsigned files) { return uint64_t(files & 0xFF) * A_FILE; }
 inline unsigned files_of(uint64_t bits)
@@ -216,9 +218,8 @@ void fill_pawn_files(uint64_t pawns, PawnFiles& files)
 template <int US>
 uint64_t passed_pawns(uint64_t pawns, uint64_t enemy_pawns)
 {
-    constexpr uint64_t BACK_RANK = US == WHITE_SIDE ? 0x00000000000000FFull : 0xFF00000000000000ull;
     const uint64_t held_on_file = fill<US, false>(behind<US>(enemy_pawns));
-    return pawns & ~(held_on_file | beside(held_on_file)) & ~BACK_RANK;
+    return pawns & ~(held_on_file | beside(held_on_file)) & ~Side<US>::BACK_RANK;
 }
 
 // Isolated, backward, doubled and passed pawns of US, from the two pawn sets. Adds to mg and
@@ -226,7 +227,6 @@ uint64_t passed_pawns(uint64_t pawns, uint64_t enemy_pawns)
 template <int US>
 void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, int32_t& mg, int32_t& eg)
 {
-    constexpr uint64_t BELOW_SEVENTH = US == WHITE_SIDE ? 0x0000FFFFFFFFFFFFull : 0xFFFFFFFFFFFF0000ull;
     const unsigned files = files_of(pawns);
     int32_t both = 0;
 
@@ -238,7 +238,7 @@ void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, i
     // Backward: below the seventh rank, with every pawn of US on the neighbouring files further
     // up (a pawn covers its own square and every square ahead of it on its file).
     const uint64_t covered = beside(fill<US, true>(pawns));
-    const uint64_t backward = pawns & ~isolated & BELOW_SEVENTH & ~covered;
+    const uint64_t backward = pawns & ~isolated & Side<US>::BELOW_SEVENTH & ~covered;
     both -= BACKWARD_PAWN * popcount(backward);
     both -= BACKWARD_PAWN_OPEN_FILE * popcount(backward & ~file_squares(files_of(enemy_pawns)));
 
@@ -344,12 +344,6 @@ int32_t queen_terms(const Army& a, bool enemy_king_on_back_rank)
     return enemy_king_on_back_rank ? QUEEN_ON_SEVENTH * popcount(a.queens & S::SEVENTH_RANK) : 0;
 }
 
-// Every file that holds a pawn of this side, as a set of whole files.
-inline uint64_t pawn_file_squares(const PawnFiles& files)
-{
-    return uint64_t((files.occupied >> 1) & 0xFF) * 0x0101010101010101ull;
-}
-
 // A rook shut in by its castled king, rooks on the seventh, on open and half-open files.
 template <int US>
 int32_t rook_terms(const Army& a, const PawnFiles& us, const PawnFiles& them, bool middlegame,
@@ -368,7 +362,7 @@ int32_t rook_terms(const Army& a, const PawnFiles& us, const PawnFiles& them, bo
         score += ROOK_ON_SEVENTH_MIDDLEGAME * on_seventh;
     else
         score += (ROOK_ON_SEVENTH_ENDGAME + (enemy_king_on_back_rank ? ROOK_ON_SEVENTH_KING_CUT : 0)) * on_seventh;
-    const uint64_t own_files = pawn_file_squares(us), enemy_files = pawn_file_squares(them);
+    const uint64_t own_files = file_squares(us.occupied >> 1), enemy_files = file_squares(them.occupied >> 1);
     score += ROOK_HALF_OPEN_FILE * popcount(a.rooks & ~own_files & enemy_files);
     score += ROOK_OPEN_FILE * popcount(a.rooks & ~own_files & ~enemy_files);
     return score;
@@ -381,8 +375,7 @@ int32_t knight_outposts(const Army& a, uint64_t enemy_pawns, const PawnFiles& th
     using S = Side<US>;
     int32_t score = 0;
     // Only a knight directly behind an enemy pawn, below the seventh rank, can qualify.
-    constexpr uint64_t BELOW_SEVENTH = US == WHITE_SIDE ? 0x0000FFFFFFFFFFFFull : 0xFFFFFFFFFFFF0000ull;
-    for_each_square(a.knights & behind<US>(enemy_pawns) & BELOW_SEVENTH, [&](Square s) {
+    for_each_square(a.knights & behind<US>(enemy_pawns) & S::BELOW_SEVENTH, [&](Square s) {
         const int f = file_of(s) + 1, r = relative_rank<US>(s);
         if (r < 6 && (enemy_pawns & bit_of(s + S::FORWARD)) && 7 - them.rear[f - 1] <= r && 7 - them.rear[f + 1] <= r) {
             score += KNIGHT_OUTPOST;

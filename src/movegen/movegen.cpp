@@ -101,14 +101,14 @@ void generate(List& list)
             add(from, to, kind);
     };
     auto is_enemy = [&](Square sq) { return (board[sq] & 3) == ENEMY; };
+    // Full lists: every empty square of each ray, then the first piece when it is an enemy.
     auto walk_rays = [&](Square from, const RaySquare(&rays)[4][7]) {
         for (const auto& ray : rays) {
             for (RaySquare to : ray) {
                 if (to == NO_SQUARE)
                     break;
                 if (board[to] == EMPTY) {
-                    if (!CAPTURES_ONLY)
-                        add(from, to, MOVE_NORMAL);
+                    add(from, to, MOVE_NORMAL);
                     continue;
                 }
                 if (is_enemy(to))
@@ -147,11 +147,12 @@ void generate(List& list)
                 add(from, to, MOVE_NORMAL);
         }
     };
+    // Full lists: every step onto a square not held by US.
     auto step_to = [&](Square from, const RaySquare(&steps)[8]) {
         for (RaySquare to : steps) {
             if (to == NO_SQUARE)
                 break;
-            if (CAPTURES_ONLY ? is_enemy(to) : (board[to] & 3) != OWN)
+            if ((board[to] & 3) != OWN)
                 add(from, to, MOVE_NORMAL);
         }
     };
@@ -159,11 +160,10 @@ void generate(List& list)
     // The capture generator visits only the pieces that reach an enemy piece (a slider: along
     // one of its lines, whatever stands between), still in square order.
     if (CAPTURES_ONLY) {
-        constexpr uint64_t NOT_A_FILE = ~0x0101010101010101ull, NOT_H_FILE = ~0x8080808080808080ull;
         const uint64_t pawn_targets = position.ep_square ? enemies | bit_of(position.ep_square) : enemies;
         const uint64_t pawns = pieces[OWN | PAWN];
-        uint64_t visit = US == 0 ? pawns & (((pawn_targets >> 9) & NOT_H_FILE) | ((pawn_targets >> 7) & NOT_A_FILE))
-                                 : pawns & (((pawn_targets << 7) & NOT_H_FILE) | ((pawn_targets << 9) & NOT_A_FILE));
+        uint64_t visit = US == 0 ? pawns & (((pawn_targets >> 9) & ~H_FILE) | ((pawn_targets >> 7) & ~A_FILE))
+                                 : pawns & (((pawn_targets << 7) & ~H_FILE) | ((pawn_targets << 9) & ~A_FILE));
         auto visit_if = [&](uint64_t set, const uint64_t(&reach)[64]) {
             for (; set; set &= set - 1) {
                 const Square sq = __builtin_ctzll(set);
@@ -229,30 +229,16 @@ void generate(List& list)
             break;
         }
         case KNIGHT: step_to(from, KnightSteps[from]); break;
-        case BISHOP:
-            if (CAPTURES_ONLY)
-                capture_on_rays(from, CAPTURE_MASKS.bishop[from]);
-            else
-                walk_rays(from, BishopRays[from]);
-            break;
-        case ROOK:
-            if (CAPTURES_ONLY)
-                capture_on_rays(from, CAPTURE_MASKS.rook[from]);
-            else
-                walk_rays(from, RookRays[from]);
-            break;
+        // Captures of the other pieces were taken above; these are the full lists.
+        case BISHOP: walk_rays(from, BishopRays[from]); break;
+        case ROOK: walk_rays(from, RookRays[from]); break;
         case QUEEN:
-            if (CAPTURES_ONLY) {
-                capture_on_rays(from, CAPTURE_MASKS.bishop[from]);
-                capture_on_rays(from, CAPTURE_MASKS.rook[from]);
-            } else {
-                walk_rays(from, BishopRays[from]);
-                walk_rays(from, RookRays[from]);
-            }
+            walk_rays(from, BishopRays[from]);
+            walk_rays(from, RookRays[from]);
             break;
         case KING:
             step_to(from, KingSteps[from]);
-            if (CAPTURES_ONLY || position.castling == 0)
+            if (position.castling == 0)
                 break;
             if (US == 0 && from == E1) {
                 if ((position.castling & CASTLE_WK) && board[F1] == EMPTY && board[G1] == EMPTY &&

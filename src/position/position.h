@@ -84,6 +84,7 @@ constexpr int rank_of(Square sq) { return sq >> 3; }
 constexpr int colour_of(Piece piece) { return piece & 3; }
 constexpr int kind_of(Piece piece) { return piece & ~3; }
 constexpr uint64_t bit_of(Square sq) { return uint64_t(1) << sq; }
+constexpr uint64_t A_FILE = 0x0101010101010101ull, H_FILE = 0x8080808080808080ull;  // as bit sets
 
 constexpr Square from_of(Move move) { return move & 63; }
 constexpr Square to_of(Move move) { return (move >> 6) & 63; }
