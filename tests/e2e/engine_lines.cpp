@@ -1,6 +1,6 @@
 // The system-independent half of engine_process.h: the clock, the line splitting and every wait
-// on the engine's lines. Each system's file (engine_process.cpp, engine_process_windows.cpp)
-// starts the process and supplies read_some.
+// on the engine's lines and exit. Each system's file (engine_process.cpp,
+// engine_process_windows.cpp) starts and stops the process and supplies read_some and reap_process.
 #include <chrono>
 
 #include "e2e/engine_output.h"
@@ -59,4 +59,24 @@ std::vector<std::string> collect_lines(EngineProcess& engine, int ms)
     std::vector<std::string> result(engine.lines.begin() + long(engine.next_line), engine.lines.end());
     engine.next_line = engine.lines.size();
     return result;
+}
+
+int wait_for_exit(EngineProcess& engine, int timeout_ms)
+{
+    if (engine.pid <= 0)
+        return -1;
+    const long long deadline = now_ms() + timeout_ms;
+    for (;;) {
+        int status;
+        if (reap_process(engine, status)) {
+            for (int i = 0; i < 100 && engine.from_engine >= 0; ++i)
+                read_some(engine, 100);  // the rest of the output, up to its end
+            return status;
+        }
+        if (now_ms() > deadline) {
+            stop_engine_process(engine);
+            return -1;
+        }
+        read_some(engine, 10);  // keep draining the output so the engine never blocks on it
+    }
 }

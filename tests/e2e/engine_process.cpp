@@ -79,26 +79,14 @@ void close_input(EngineProcess& engine)
     engine.to_engine = -1;
 }
 
-int wait_for_exit(EngineProcess& engine, int timeout_ms)
+bool reap_process(EngineProcess& engine, int& status)
 {
-    if (engine.pid <= 0)
-        return -1;
-    const long long deadline = now_ms() + timeout_ms;
-    for (;;) {
-        int status;
-        pid_t done = waitpid(engine.pid, &status, WNOHANG);
-        if (done == engine.pid) {
-            engine.pid = -1;
-            for (int i = 0; i < 100 && engine.from_engine >= 0; ++i)
-                read_some(engine, 100);  // the rest of the output, up to its end
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        if (now_ms() > deadline) {
-            stop_engine_process(engine);
-            return -1;
-        }
-        read_some(engine, 10);  // keep draining the output so the engine never blocks on it
-    }
+    int raw;
+    if (waitpid(engine.pid, &raw, WNOHANG) != engine.pid)
+        return false;
+    engine.pid = -1;
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    return true;
 }
 
 void stop_engine_process(EngineProcess& engine)

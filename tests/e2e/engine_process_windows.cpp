@@ -112,28 +112,17 @@ void close_input(EngineProcess& engine)
     engine.to_engine = -1;
 }
 
-int wait_for_exit(EngineProcess& engine, int timeout_ms)
+bool reap_process(EngineProcess& engine, int& status)
 {
-    if (engine.pid <= 0)
-        return -1;
     const HANDLE process = handle_of(engine.pid);
-    const long long deadline = now_ms() + timeout_ms;
-    for (;;) {
-        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
-            DWORD status = 0;
-            GetExitCodeProcess(process, &status);
-            CloseHandle(process);
-            engine.pid = -1;
-            for (int i = 0; i < 100 && engine.from_engine >= 0; ++i)
-                read_some(engine, 100);  // the rest of the output, up to its end
-            return int(status);
-        }
-        if (now_ms() > deadline) {
-            stop_engine_process(engine);
-            return -1;
-        }
-        read_some(engine, 10);  // keep draining the output so the engine never blocks on it
-    }
+    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0)
+        return false;
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    engine.pid = -1;
+    status = int(code);
+    return true;
 }
 
 void stop_engine_process(EngineProcess& engine)
