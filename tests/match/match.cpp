@@ -228,9 +228,15 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "cannot start %s\n", o.stockfish.c_str());
             return 2;
         }
+        // A missing program still forks: only its answer shows it runs. Without the oracle every
+        // move would be reported illegal.
         send_text(stockfish, "uci\nisready\n");
-        wait_for_line(
-            stockfish, [](const std::string& l) { return l == "readyok"; }, 20000);
+        if (wait_for_line(
+                stockfish, [](const std::string& l) { return l == "readyok"; }, 20000) == "<timeout>") {
+            std::fprintf(stderr, "%s does not answer \"isready\" (is it installed?)\n", o.stockfish.c_str());
+            stop_engine_process(stockfish);
+            return 2;
+        }
     }
     for (int game = 0; game < o.games; ++game) {
         for (int e = 0; e < 2; ++e) {
