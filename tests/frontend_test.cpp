@@ -9,6 +9,7 @@
 
 #include "frontend/uci.h"
 #include "platform/platform.h"
+#include "platform/processor.h"
 #include "search/search.h"
 #include "test_support.h"
 
@@ -369,4 +370,33 @@ TEST(SetOption, RefusedMemoryKeepsTheWorkingTable)
     load_fen(START_FEN);
     probe_table(3, -100, 100, flag, move);
     EXPECT_EQ(flag, PROBE_NOTHING);
+}
+
+// The processor words of qemu's models for each level: a wrong bit or a feature forgotten makes
+// a build refuse a processor that runs it, or start on one that does not.
+TEST(ProcessorLevel, OldestProcessorOfEachLevel)
+{
+    const ProcessorWords core2duo = {0x80002209, 0, 0x00000001, 0};
+    const ProcessorWords nehalem = {0x80982201, 0, 0x00000001, 0};
+    const ProcessorWords haswell = {0xfed83203, 0x000003a9, 0x00000021, 0x7};
+    EXPECT_EQ(x86_64_level_of(core2duo), 1);
+    EXPECT_EQ(x86_64_level_of(nehalem), 2);
+    EXPECT_EQ(x86_64_level_of(haswell), 3);
+
+    // AVX2 in the processor is not enough: the system must save the AVX registers too.
+    ProcessorWords unsaved = haswell;
+    unsaved.saved_state = 0x3;
+    EXPECT_EQ(x86_64_level_of(unsaved), 2);
+    // A processor without LZCNT runs no x86-64-v3 code, whatever else it has.
+    ProcessorWords no_lzcnt = haswell;
+    no_lzcnt.amd_ecx &= ~0x20u;
+    EXPECT_EQ(x86_64_level_of(no_lzcnt), 2);
+
+    char missing[64];
+    list_missing_features(core2duo, 2, missing, sizeof missing);
+    EXPECT_STREQ(missing, "SSE4.1, SSE4.2, POPCNT");
+    list_missing_features(nehalem, 2, missing, sizeof missing);
+    EXPECT_STREQ(missing, "");
+    list_missing_features(core2duo, 3, missing, 20);  // cut short, never past the end
+    EXPECT_STREQ(missing, "SSE4.1, SSE4.2");
 }

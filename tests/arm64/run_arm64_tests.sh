@@ -13,7 +13,7 @@ if ! command -v aarch64-linux-gnu-g++ >/dev/null 2>&1 || ! command -v qemu-aarch
 fi
 
 cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-aarch64-linux-gnu.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DKORVANE_WERROR=ON
+    -DCMAKE_BUILD_TYPE=Release -DKORVANE_RELEASE=ON -DKORVANE_WERROR=ON
 cmake --build build-arm64 -j "$jobs"
 
 # A static ARM64 executable, or the build went wrong without saying so.

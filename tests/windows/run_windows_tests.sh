@@ -20,7 +20,7 @@ if [ ${#need[@]} -gt 0 ]; then
     echo "Windows tests: installed ${need[*]} in $((SECONDS - install_start)) s"
 fi
 
-cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake -DKORVANE_WERROR=ON
+cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake -DKORVANE_RELEASE=ON -DKORVANE_WERROR=ON
 cmake --build build-windows -j "$jobs"
 
 # Nothing but Windows' own DLLs: the engine runs on a bare Windows.

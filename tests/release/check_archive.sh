@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Checks a release archive as its user meets it:
+#   tests/release/check_archive.sh ARCHIVE
+# the archive's checksum matches the SHA256SUMS beside it; it unpacks into one folder named as
+# the archive; its engine gives the exact "uci" reply (a Windows engine under wine, through a
+# pipe that the Windows side makes; an ARM64 engine under qemu-aarch64); and its bench gives the
+# recorded signature.
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+archive=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+name=$(basename "$archive")
+name=${name%.zip}
+name=${name%.tar.gz}
+version=$(echo "$name" | sed -n 's/^korvane-\([0-9.]*\)-.*/\1/p')
+fail() {
+    echo "$name: $*" >&2
+    exit 1
+}
+
+(cd "$(dirname "$archive")" && grep -F " $(basename "$archive")" SHA256SUMS | sha256sum --quiet -c -) ||
+    fail "checksum does not match SHA256SUMS"
+
+unpacked=$(mktemp -d "${TMPDIR:-/tmp}/korvane-archive.XXXXXX")
+trap 'rm -rf "$unpacked"' EXIT
+case $archive in
+*.zip) unzip -q "$archive" -d "$unpacked" ;;
+*) tar -xzf "$archive" -C "$unpacked" ;;
+esac
+[ "$(ls "$unpacked")" = "$name" ] || fail "does not unpack into one folder $name"
+folder=$unpacked/$name
+
+expected=$(printf '%s\n' "Korvane $version by Merevik Tavo" "id name Korvane $version" "id author Merevik Tavo" \
+    "option name Hash type spin default 32 min 32 max 2048" "uciok")
+case $name in
+*-windows-*)
+    for file in korvane.exe korvane-perft.exe korvane-bench.exe README.txt; do
+        [ -f "$folder/$file" ] || fail "has no $file"
+    done
+    grep -q $'\r$' "$folder/README.txt" || fail "README.txt lacks Windows line ends"
+    # cmd.exe makes the pipe, inside wine, as a Windows interface would.
+    printf 'uci\r\nquit\r\n' >"$unpacked/commands.txt"
+    reply=$(cd "$folder" && wine cmd /c "type ..\commands.txt | korvane.exe" 2>/dev/null | tr -d '\r')
+    bench=(wine "$folder/korvane-bench.exe")
+    ;;
+*)
+    for file in korvane korvane-perft korvane-bench README.txt; do
+        [ -f "$folder/$file" ] || fail "has no $file"
+    done
+    [ -x "$folder/korvane" ] || fail "korvane is not executable"
+    runner=()
+    case $name in *-arm64-*) runner=(qemu-aarch64) ;; esac
+    reply=$(printf 'uci\nquit\n' | "${runner[@]}" "$folder/korvane")
+    bench=("${runner[@]}" "$folder/korvane-bench")
+    ;;
+esac
+[ "$reply" = "$expected" ] || fail "the uci reply differs:"$'\n'"$reply"
+
+read -r depth signature <"$repo/tests/data/bench_signature.txt"
+nodes=$("${bench[@]}" "$depth" 2>/dev/null | tr -d '\r' | sed -n 's/^Bench: \([0-9]*\) nodes.*/\1/p')
+[ "$nodes" = "$signature" ] || fail "bench signature ${nodes:-missing}, recorded $signature"
+echo "$name: checksum, contents, uci reply and bench signature ($signature) as expected"

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The release archives, as the test command checks them: one archive per system is packed from
+# the test command's own builds, which carry the release's flags (build: Linux x86-64-v2,
+# build-windows, build-arm64), into build-packages/ with its SHA256SUMS, and each is checked as a
+# user meets it (tests/release/check_archive.sh). Then every x86-64 level runs under qemu on the
+# oldest processor its name promises and refuses the one below (tests/release/check_levels.sh);
+# the levels that build/ is not are built for that in build-levels/.
+# The whole release (every archive, the Debian packages, two clones byte for byte alike) is
+# tests/release/check_release.sh.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+jobs=$(nproc 2>/dev/null || echo 2)
+started=$SECONDS
+
+for dir in build build-windows build-arm64; do
+    if ! grep -qx 'RELEASE_FLAGS=ON' "$dir/package.env" 2>/dev/null; then
+        echo "$dir is not a build with the release's flags (-DKORVANE_RELEASE=ON): run tests/run.sh" >&2
+        exit 1
+    fi
+done
+command -v zip >/dev/null 2>&1 && command -v unzip >/dev/null 2>&1 ||
+    { apt-get update && apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends zip unzip; }
+
+rm -rf build-packages
+for dir in build build-windows build-arm64; do
+    tools/release/package.sh "$dir" build-packages >/dev/null
+done
+(cd build-packages && LC_ALL=C sha256sum -- *.tar.gz *.zip >SHA256SUMS)
+export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+for archive in build-packages/*.tar.gz build-packages/*.zip; do
+    tests/release/check_archive.sh "$archive"
+done
+
+level_dirs=()
+for level in x86-64 x86-64-v2 x86-64-v3; do
+    if grep -qx "LEVEL=$level" build/package.env; then
+        level_dirs+=(build)
+        continue
+    fi
+    cmake -S . -B "build-levels/$level" -DCMAKE_BUILD_TYPE=Release -DKORVANE_RELEASE=ON -DKORVANE_TESTS=OFF \
+        -DKORVANE_PGO=OFF -DKORVANE_WERROR=ON -DKORVANE_ARCH=$level >/dev/null
+    cmake --build "build-levels/$level" -j "$jobs" --target korvane korvane-bench >/dev/null
+    level_dirs+=("build-levels/$level")
+done
+tests/release/check_levels.sh "${level_dirs[@]}"
+echo "Release tests: passed in $((SECONDS - started)) s"
