@@ -10,7 +10,7 @@
 #include "frontend/uci.h"
 #include "platform/platform.h"
 #include "platform/processor.h"
-#include "search/search.h"
+#include "search/table.h"
 #include "test_support.h"
 
 namespace {

@@ -9,12 +9,7 @@
 
 namespace {
 
-Move word(const char* from, const char* to, int kind = MOVE_NORMAL)
-{
-    return make_move_word(square_of(from[0] - 'a', from[1] - '1'), square_of(to[0] - 'a', to[1] - '1'), kind);
-}
-
-Square sq(const char* name) { return square_of(name[0] - 'a', name[1] - '1'); }
+Move word(const char* from, const char* to, int kind = MOVE_NORMAL) { return make_move_word(sq(from), sq(to), kind); }
 
 }  // namespace
 

@@ -16,7 +16,7 @@
 #include "movegen/movegen.h"
 #include "position/position.h"
 #include "reference_eval.h"
-#include "search/search.h"
+#include "search/table.h"
 #include "test_support.h"
 
 namespace {
@@ -56,7 +56,7 @@ TEST(ReferenceCheck, EvaluationAndKeyOnRandomPlayouts)
         int played = 0;
         for (; played < length && checked < wanted; ++played) {
             expect_same_evaluation(fen, played);
-            ASSERT_EQ(position.key, compute_key()) << fen << " after " << played << " random moves";
+            ASSERT_EQ(position.current_key, compute_key()) << fen << " after " << played << " random moves";
             ++checked;
             if (HasFatalFailure())
                 return;
@@ -66,14 +66,14 @@ TEST(ReferenceCheck, EvaluationAndKeyOnRandomPlayouts)
             generate_captures(captures);
             for (int i = 0; i < captures.count; ++i) {
                 make_capture(captures.moves[i]);
-                ASSERT_EQ(position.key, compute_key()) << fen;
+                ASSERT_EQ(position.current_key, compute_key()) << fen;
                 unmake_capture();
             }
-            const uint64_t key = position.key;
+            const uint64_t key = position.current_key;
             const NullMoveUndo undo = make_null_move();
-            ASSERT_EQ(position.key, compute_key()) << fen;
+            ASSERT_EQ(position.current_key, compute_key()) << fen;
             unmake_null_move(undo);
-            ASSERT_EQ(position.key, key) << fen;
+            ASSERT_EQ(position.current_key, key) << fen;
 
             Move moves[MAX_MOVES];
             int32_t count;
@@ -81,12 +81,12 @@ TEST(ReferenceCheck, EvaluationAndKeyOnRandomPlayouts)
             if (count == 0 || position.ply >= MAX_PLY - 1)
                 break;
             make_move(moves[random() % count]);
-            ASSERT_EQ(position.key, compute_key()) << fen;
+            ASSERT_EQ(position.current_key, compute_key()) << fen;
         }
         // Back to the start by unmake, the key restored at every step.
         while (position.ply > 1) {
             unmake_move();
-            ASSERT_EQ(position.key, compute_key()) << fen;
+            ASSERT_EQ(position.current_key, compute_key()) << fen;
         }
     }
     EXPECT_GE(checked, wanted);
@@ -138,7 +138,7 @@ TEST(ReferenceCheck, SlotIndexIsTheRemainder)
         1,           2, 3, 7, 1398101, 2796202, 89478485, (uint64_t(1) << 32) + 1, ~uint64_t(0) / 3, ~uint64_t(0) - 1,
         ~uint64_t(0)};
     for (uint64_t count : counts) {
-        const unsigned __int128 multiplier = remainder_multiplier(count);
+        const RemainderMultiplier multiplier = remainder_multiplier(count);
         const uint64_t keys[] = {0, 1, count - 1, count, count + 1, ~uint64_t(0), ~uint64_t(0) - count};
         for (uint64_t key : keys)
             ASSERT_EQ(fast_remainder(key, count, multiplier), key % count) << key << " % " << count;

@@ -10,6 +10,9 @@
 #include "position/position.h"
 #include "tool_support.h"
 
+// The square a name such as "e4" stands for.
+inline Square sq(const char* name) { return square_of(name[0] - 'a', name[1] - '1'); }
+
 // The perft suite's positions with their known counts.
 using SuitePosition = SuiteCase;
 const std::vector<SuitePosition>& perft_suite();

@@ -7,6 +7,7 @@
 #include "eval/eval.h"
 
 #include "eval/tables.h"
+#include "platform/compiler.h"
 #include "position/position.h"
 
 int32_t pawn_material, knight_material, bishop_material, rook_material, queen_material;
@@ -23,29 +24,6 @@ void init_material()
 namespace {
 
 using namespace eval_tables;
-
-// The tables behind position.piece_square_sum: knights, bishops and queens, Black's negated.
-constexpr PieceSquareValues piece_square_values_of()
-{
-    PieceSquareValues t{};
-    const struct {
-        Piece piece;
-        const Table& table;
-        int32_t sign;
-    } rows[] = {{WHITE_KNIGHT, WHITE_KNIGHT_TABLE, 1},  {WHITE_BISHOP, WHITE_BISHOP_TABLE, 1},
-                {WHITE_QUEEN, WHITE_QUEEN_TABLE, 1},    {BLACK_KNIGHT, BLACK_KNIGHT_TABLE, -1},
-                {BLACK_BISHOP, BLACK_BISHOP_TABLE, -1}, {BLACK_QUEEN, BLACK_QUEEN_TABLE, -1}};
-    for (const auto& row : rows)
-        for (int sq = 0; sq < 64; ++sq)
-            t[row.piece][sq] = row.sign * row.table[sq];
-    return t;
-}
-
-}  // namespace
-
-alignas(64) constinit const PieceSquareValues piece_square_values = piece_square_values_of();
-
-namespace {
 
 constexpr int WHITE_SIDE = 0, BLACK_SIDE = 1;
 
@@ -110,13 +88,11 @@ constexpr uint64_t behind(uint64_t bits)
     return US == WHITE_SIDE ? bits >> 8 : bits << 8;
 }
 
-inline int popcount(uint64_t bits) { return __builtin_popcountll(bits); }
-
 template <typename Body>
 inline void for_each_square(uint64_t bits, Body body)
 {
     for (; bits; bits &= bits - 1)
-        body(Square(__builtin_ctzll(bits)));
+        body(Square(lowest_square(bits)));
 }
 
 inline int32_t table_sum(uint64_t bits, const Table& table)
@@ -207,7 +183,7 @@ void fill_pawn_files(uint64_t pawns, PawnFiles& files)
         const uint64_t on_file = pawns & (A_FILE << f);
         if (on_file == 0)
             continue;
-        const int rear = relative_rank<US>(US == WHITE_SIDE ? __builtin_ctzll(on_file) : 63 - __builtin_clzll(on_file));
+        const int rear = relative_rank<US>(US == WHITE_SIDE ? lowest_square(on_file) : highest_square(on_file));
         if (rear < 6)
             files.rear[f + 1] = int8_t(rear);
     }
@@ -232,19 +208,19 @@ void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, i
 
     // Isolated: no pawn of US on either neighbouring file.
     const uint64_t isolated = pawns & ~file_squares((files << 1) | (files >> 1));
-    mg -= ISOLATED_PAWN_MIDDLEGAME * popcount(isolated);
-    eg -= ISOLATED_PAWN_ENDGAME * popcount(isolated);
+    mg -= ISOLATED_PAWN_MIDDLEGAME * square_count(isolated);
+    eg -= ISOLATED_PAWN_ENDGAME * square_count(isolated);
 
     // Backward: below the seventh rank, with every pawn of US on the neighbouring files further
     // up (a pawn covers its own square and every square ahead of it on its file).
     const uint64_t covered = beside(fill<US, true>(pawns));
     const uint64_t backward = pawns & ~isolated & Side<US>::BELOW_SEVENTH & ~covered;
-    both -= BACKWARD_PAWN * popcount(backward);
-    both -= BACKWARD_PAWN_OPEN_FILE * popcount(backward & ~file_squares(files_of(enemy_pawns)));
+    both -= BACKWARD_PAWN * square_count(backward);
+    both -= BACKWARD_PAWN_OPEN_FILE * square_count(backward & ~file_squares(files_of(enemy_pawns)));
 
     // Doubled: each pawn pays for every other pawn of US on its file.
     for (unsigned rest = files; rest; rest &= rest - 1) {
-        const int count = popcount(pawns & (A_FILE << __builtin_ctz(rest)));
+        const int count = square_count(pawns & (A_FILE << std::countr_zero(rest)));
         both -= DOUBLED_PAWN * count * (count - 1);
     }
 
@@ -287,7 +263,7 @@ PawnEntry& pawn_entry(uint64_t white_pawns, uint64_t black_pawns)
 template <int US>
 int32_t pawn_blockade(uint64_t pawns, uint64_t enemy_pawns)
 {
-    return -PASSED_PAWN_BLOCKED * popcount(passed_pawns<US>(pawns, enemy_pawns) & behind<US>(position.occupied));
+    return -PASSED_PAWN_BLOCKED * square_count(passed_pawns<US>(pawns, enemy_pawns) & behind<US>(position.occupied));
 }
 
 // ---- Pieces ----
@@ -310,11 +286,11 @@ Army army_of()
     a.bishops = pieces[S::BISHOP_CODE];
     a.rooks = pieces[S::ROOK_CODE];
     a.queens = pieces[S::QUEEN_CODE];
-    a.knight_count = popcount(a.knights);
-    a.bishop_count = popcount(a.bishops);
-    a.rook_count = popcount(a.rooks);
-    a.queen_count = popcount(a.queens);
-    a.material = popcount(a.pawns) * pawn_material + a.knight_count * knight_material +
+    a.knight_count = square_count(a.knights);
+    a.bishop_count = square_count(a.bishops);
+    a.rook_count = square_count(a.rooks);
+    a.queen_count = square_count(a.queens);
+    a.material = square_count(a.pawns) * pawn_material + a.knight_count * knight_material +
                  a.bishop_count * bishop_material + a.rook_count * rook_material + a.queen_count * queen_material;
     return a;
 }
@@ -332,7 +308,7 @@ int32_t bishop_terms(const Army& a)
     // The pawns on s + FORWARD - 1 and s + FORWARD + 1, shifted back onto s (plain shifts wrap
     // round the edge exactly as the square numbers do).
     const uint64_t blocked = US == WHITE_SIDE ? (a.pawns >> 7) & (a.pawns >> 9) : (a.pawns << 9) & (a.pawns << 7);
-    score -= BLOCKED_BISHOP * popcount(a.bishops & S::BACK_TWO_RANKS & blocked);
+    score -= BLOCKED_BISHOP * square_count(a.bishops & S::BACK_TWO_RANKS & blocked);
     return score;
 }
 
@@ -341,7 +317,7 @@ template <int US>
 int32_t queen_terms(const Army& a, bool enemy_king_on_back_rank)
 {
     using S = Side<US>;
-    return enemy_king_on_back_rank ? QUEEN_ON_SEVENTH * popcount(a.queens & S::SEVENTH_RANK) : 0;
+    return enemy_king_on_back_rank ? QUEEN_ON_SEVENTH * square_count(a.queens & S::SEVENTH_RANK) : 0;
 }
 
 // A rook shut in by its castled king, rooks on the seventh, on open and half-open files.
@@ -357,14 +333,14 @@ int32_t rook_terms(const Army& a, const PawnFiles& us, const PawnFiles& them, bo
     if (middlegame && (a.rooks & bit_of(S::CORNER_ROOK_SQUARE)) &&
         (king == S::CASTLED_KING_F || king == S::CASTLED_KING_G))
         score -= ROOK_BEFORE_CASTLED_KING;
-    const int on_seventh = popcount(a.rooks & S::SEVENTH_RANK);
+    const int on_seventh = square_count(a.rooks & S::SEVENTH_RANK);
     if (middlegame)
         score += ROOK_ON_SEVENTH_MIDDLEGAME * on_seventh;
     else
         score += (ROOK_ON_SEVENTH_ENDGAME + (enemy_king_on_back_rank ? ROOK_ON_SEVENTH_KING_CUT : 0)) * on_seventh;
     const uint64_t own_files = file_squares(us.occupied >> 1), enemy_files = file_squares(them.occupied >> 1);
-    score += ROOK_HALF_OPEN_FILE * popcount(a.rooks & ~own_files & enemy_files);
-    score += ROOK_OPEN_FILE * popcount(a.rooks & ~own_files & ~enemy_files);
+    score += ROOK_HALF_OPEN_FILE * square_count(a.rooks & ~own_files & enemy_files);
+    score += ROOK_OPEN_FILE * square_count(a.rooks & ~own_files & ~enemy_files);
     return score;
 }
 
@@ -438,8 +414,7 @@ bool has_opposite_bishops(const Army& w, const Army& b)
     const bool pawns = (w.pawns | b.pawns) != 0;
     const bool heavy = (w.rooks | w.queens | b.rooks | b.queens) != 0;
     return pawns && !heavy && w.knight_count == 0 && b.knight_count == 0 && w.bishop_count == 1 &&
-           b.bishop_count == 1 &&
-           square_colour(__builtin_ctzll(w.bishops)) != square_colour(__builtin_ctzll(b.bishops));
+           b.bishop_count == 1 && square_colour(lowest_square(w.bishops)) != square_colour(lowest_square(b.bishops));
 }
 
 }  // namespace
@@ -448,7 +423,7 @@ int32_t evaluate()
 {
     const Army w = army_of<WHITE_SIDE>(), b = army_of<BLACK_SIDE>();
     // The pawn entry is needed only after the piece terms: start loading it now.
-    __builtin_prefetch(&pawn_slot(w.pawns, b.pawns));
+    prefetch(&pawn_slot(w.pawns, b.pawns));
     int32_t white_material = w.material, black_material = b.material;
 
     // Material and piece-square sums (the knights', bishops' and queens' kept in step by make

@@ -64,7 +64,7 @@ void setoption_command(char* line)
         megabytes = MIN_HASH_MEGABYTES;
     if (megabytes > MAX_HASH_MEGABYTES)
         megabytes = MAX_HASH_MEGABYTES;
-    const uint64_t entries = uint32_t(megabytes) * 1048576u / uint32_t(sizeof(HashEntry));
+    const uint64_t entries = table_entries_for(megabytes);
     // Without the memory the engine keeps its current table.
     if (allocate_table(entries))
         clear_table();

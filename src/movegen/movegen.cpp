@@ -18,7 +18,7 @@ bool square_attacked(Square sq)
     uint64_t sliders = ((pieces[colour | ROOK] | queens) & ATTACK_MASKS.rook_lines[sq]) |
                        ((pieces[colour | BISHOP] | queens) & ATTACK_MASKS.bishop_lines[sq]);
     for (; sliders; sliders &= sliders - 1) {
-        Square from = __builtin_ctzll(sliders);
+        Square from = lowest_square(sliders);
         if ((ATTACK_MASKS.between[sq][from] & position.occupied) == 0)
             return true;
     }
@@ -128,7 +128,7 @@ void generate(List& list)
             const uint64_t blockers = ray.squares & position.occupied;
             if (blockers == 0)
                 continue;
-            const Square to = ray.ascending ? __builtin_ctzll(blockers) : 63 - __builtin_clzll(blockers);
+            const Square to = ray.ascending ? lowest_square(blockers) : highest_square(blockers);
             if (enemies & bit_of(to))
                 add(from, to, MOVE_NORMAL);
         }
@@ -137,7 +137,7 @@ void generate(List& list)
     // (the usual case) needs no walk; several are taken in the order of the step list.
     auto capture_targets = [&](Square from, uint64_t targets, const RaySquare(&steps)[8]) {
         if ((targets & (targets - 1)) == 0) {
-            add(from, __builtin_ctzll(targets), MOVE_NORMAL);
+            add(from, lowest_square(targets), MOVE_NORMAL);
             return;
         }
         for (RaySquare to : steps) {
@@ -166,7 +166,7 @@ void generate(List& list)
                                  : pawns & (((pawn_targets << 7) & ~H_FILE) | ((pawn_targets << 9) & ~A_FILE));
         auto visit_if = [&](uint64_t set, const uint64_t(&reach)[64]) {
             for (; set; set &= set - 1) {
-                const Square sq = __builtin_ctzll(set);
+                const Square sq = lowest_square(set);
                 if (reach[sq] & enemies)
                     visit |= bit_of(sq);
             }
@@ -181,7 +181,7 @@ void generate(List& list)
     for (; own; own &= own - 1) {
         if (n > CAPACITY - PER_PIECE)
             break;  // a composed position with more moves than any game reaches: the rest are dropped
-        const Square from = __builtin_ctzll(own);
+        const Square from = lowest_square(own);
         if (CAPTURES_ONLY) {
             switch (board[from] & ~3) {
             case KNIGHT: capture_targets(from, ATTACK_MASKS.knight[from] & enemies, KnightSteps[from]); continue;

@@ -1,14 +1,17 @@
 // Attack tests on a king square, inline: move_was_legal runs after every move the search and
-// perft make. Included by position.h; not to be included on its own.
+// perft make. position.h includes this header, so every user of the position has them.
 #pragma once
-#include "movegen/tables.h"
+#include <cstdint>
+
+#include "movegen/tables.h"  // the square tables: one side of the position-generator tie
+#include "position/position.h"
 
 namespace attacks_detail {
 
 inline bool slider_reaches(Square king, uint64_t sliders)
 {
     while (sliders) {
-        Square from = __builtin_ctzll(sliders);
+        Square from = lowest_square(sliders);
         if ((ATTACK_MASKS.between[king][from] & position.occupied) == 0)
             return true;
         sliders &= sliders - 1;
@@ -53,7 +56,3 @@ inline bool move_was_legal()
 {
     return position.turn == 1 ? !attacks_detail::white_king_attacked() : !attacks_detail::black_king_attacked();
 }
-
-// The same question answered by walking the step and ray lists from the king outward, piece
-// by piece. Slower; kept as the reference the fast test is checked against.
-bool king_attacked_by_scan(bool white_king);

@@ -48,7 +48,7 @@ uint64_t compute_key()
 {
     uint64_t key = 0;
     for (uint64_t rest = position.occupied; rest; rest &= rest - 1) {
-        Square sq = __builtin_ctzll(rest);
+        Square sq = lowest_square(rest);
         key ^= piece_square_keys[position.board[sq]][sq];
     }
     if (position.castling)

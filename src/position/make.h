@@ -1,7 +1,12 @@
-// Make and unmake, inline: they run at every node of the search and of perft.
-// Included by position.h; not to be included on its own.
+// Make and unmake, inline: they run at every node of the search and of perft. position.h
+// includes this header, so every user of the position has them.
 #pragma once
+#include <array>
 #include <cassert>
+#include <cstdint>
+
+#include "eval/piece_square_values.h"  // the one header of eval/ that position/ may include
+#include "position/position.h"
 
 namespace make_detail {
 
@@ -43,50 +48,40 @@ inline void take_piece(Square sq)
     position.board[sq] = EMPTY;
 }
 
-// The castling rook's move, decided by the king's to-square alone. Returns the change of the
-// key (made or taken back, the same squares change).
+// The rook that castling moves, found from the king's to-square alone; rook 0 for any other
+// square.
+struct CastlingRook {
+    Square from, to;
+    Piece rook;
+};
+constexpr CastlingRook castling_rook_of(Square king_to)
+{
+    switch (king_to) {
+    case C1: return {A1, D1, WHITE_ROOK};
+    case G1: return {H1, F1, WHITE_ROOK};
+    case C8: return {A8, D8, BLACK_ROOK};
+    case G8: return {H8, F8, BLACK_ROOK};
+    default: return {0, 0, EMPTY};
+    }
+}
+
+// Moves the castling rook (or takes it back) and returns the change of the key, which is the
+// same either way.
 inline uint64_t move_castling_rook(Square king_to, bool undo)
 {
-    Square rook_from, rook_to;
-    Piece rook;
-    switch (king_to) {
-    case C1:
-        rook_from = A1;
-        rook_to = D1;
-        rook = WHITE_ROOK;
-        break;
-    case G1:
-        rook_from = H1;
-        rook_to = F1;
-        rook = WHITE_ROOK;
-        break;
-    case C8:
-        rook_from = A8;
-        rook_to = D8;
-        rook = BLACK_ROOK;
-        break;
-    case G8:
-        rook_from = H8;
-        rook_to = F8;
-        rook = BLACK_ROOK;
-        break;
-    default: return 0;
-    }
-    if (undo) {
-        take_piece(rook_to);
-        put_piece(rook_from, rook);
-    } else {
-        take_piece(rook_from);
-        put_piece(rook_to, rook);
-    }
-    return piece_square_keys[rook][rook_from] ^ piece_square_keys[rook][rook_to];
+    const CastlingRook r = castling_rook_of(king_to);
+    if (r.rook == EMPTY)
+        return 0;
+    take_piece(undo ? r.to : r.from);
+    put_piece(undo ? r.from : r.to, r.rook);
+    return piece_square_keys[r.rook][r.from] ^ piece_square_keys[r.rook][r.to];
 }
 
 // Debug builds check the key after every make and unmake: the key must change exactly as
 // compute_key's result changes. (A test may set up a position by hand without its key; the
 // difference it leaves must then stay the same.)
 #ifndef NDEBUG
-inline uint64_t key_error() { return position.key ^ compute_key(); }
+inline uint64_t key_error() { return position.current_key ^ compute_key(); }
 inline int32_t sum_error() { return position.piece_square_sum - compute_piece_square_sum(); }
 #define KORVANE_KEY_ERROR_BEFORE()                                                                                     \
     const uint64_t key_error_before = make_detail::key_error();                                                        \
@@ -109,21 +104,17 @@ inline uint64_t key_after(Move move)
     const int kind = kind_of_move(move);
     const Piece mover = p.board[from];
     const Piece captured = p.board[to];
-    uint64_t key = p.key ^ white_to_move_key;
+    uint64_t key = p.current_key ^ white_to_move_key;
     if (p.ep_square)
         key ^= ep_keys[p.ep_square];
     Piece placed = mover;
     switch (kind) {
-    case MOVE_CASTLING:
-        if (to == C1)
-            key ^= piece_square_keys[WHITE_ROOK][A1] ^ piece_square_keys[WHITE_ROOK][D1];
-        else if (to == G1)
-            key ^= piece_square_keys[WHITE_ROOK][H1] ^ piece_square_keys[WHITE_ROOK][F1];
-        else if (to == C8)
-            key ^= piece_square_keys[BLACK_ROOK][A8] ^ piece_square_keys[BLACK_ROOK][D8];
-        else if (to == G8)
-            key ^= piece_square_keys[BLACK_ROOK][H8] ^ piece_square_keys[BLACK_ROOK][F8];
+    case MOVE_CASTLING: {
+        const CastlingRook r = castling_rook_of(to);
+        if (r.rook != EMPTY)
+            key ^= piece_square_keys[r.rook][r.from] ^ piece_square_keys[r.rook][r.to];
         break;
+    }
     case MOVE_EN_PASSANT: {
         const Square taken = p.turn == 0 ? to - 8 : to + 8;
         key ^= piece_square_keys[p.board[taken]][taken];
@@ -160,14 +151,14 @@ inline void make(Move move)
     const Piece captured = p.board[to];
     KORVANE_KEY_ERROR_BEFORE();
 #ifndef NDEBUG
-    const uint64_t predicted_key = ALL_KINDS ? key_after(move) : p.key;
+    const uint64_t predicted_key = ALL_KINDS ? key_after(move) : p.current_key;
 #endif
 
     p.move_stack[p.ply] = move;
-    p.undo_stack[p.ply] =
-        UndoRecord{captured, p.ep_square, p.fifty, p.white_king, p.black_king, p.castling, p.key, p.piece_square_sum};
+    p.undo_stack[p.ply] = UndoRecord{captured,     p.ep_square, p.fifty,       p.white_king,
+                                     p.black_king, p.castling,  p.current_key, p.piece_square_sum};
     p.ply += 1;
-    uint64_t key = p.key ^ white_to_move_key;
+    uint64_t key = p.current_key ^ white_to_move_key;
     if (p.ep_square)
         key ^= ep_keys[p.ep_square];
     p.ep_square = 0;
@@ -211,7 +202,7 @@ inline void make(Move move)
     key ^= piece_square_keys[mover][from] ^ piece_square_keys[placed][to];
     if (captured != EMPTY)
         key ^= piece_square_keys[captured][to];
-    p.key = key;
+    p.current_key = key;
     p.piece_square_sum +=
         piece_square_values[placed][to] - piece_square_values[mover][from] - piece_square_values[captured][to];
 
@@ -224,7 +215,7 @@ inline void make(Move move)
     p.board[from] = EMPTY;
     p.turn ^= 1;
     KORVANE_CHECK_KEY();
-    assert((!ALL_KINDS || p.key == predicted_key) && "key_after disagrees with make");
+    assert((!ALL_KINDS || p.current_key == predicted_key) && "key_after disagrees with make");
 }
 
 template <bool ALL_KINDS>
@@ -241,7 +232,7 @@ inline void unmake()
     p.castling = u.castling;
     p.ep_square = u.ep_square;
     p.fifty = u.fifty;
-    p.key = u.key;
+    p.current_key = u.key;
     p.piece_square_sum = u.piece_square_sum;
     p.turn ^= 1;
 
@@ -293,10 +284,10 @@ inline NullMoveUndo make_null_move()
 {
     Position& p = position;
     KORVANE_KEY_ERROR_BEFORE();
-    const NullMoveUndo undo{p.ep_square, p.fifty, p.key};
-    p.key ^= white_to_move_key;
+    const NullMoveUndo undo{p.ep_square, p.fifty, p.current_key};
+    p.current_key ^= white_to_move_key;
     if (p.ep_square)
-        p.key ^= ep_keys[p.ep_square];
+        p.current_key ^= ep_keys[p.ep_square];
     p.turn ^= 1;
     p.ep_square = 0;
     p.fifty = 0;
@@ -311,6 +302,6 @@ inline void unmake_null_move(const NullMoveUndo& undo)
     p.turn ^= 1;
     p.ep_square = undo.ep_square;
     p.fifty = undo.fifty;
-    p.key = undo.key;
+    p.current_key = undo.key;
     KORVANE_CHECK_KEY();
 }

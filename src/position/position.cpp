@@ -45,7 +45,7 @@ void sync_bit_sets()
             position.occupied |= bit_of(sq);
         }
     }
-    position.key = compute_key();
+    position.current_key = compute_key();
     position.piece_square_sum = compute_piece_square_sum();
 }
 

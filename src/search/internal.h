@@ -1,10 +1,12 @@
-// What the files of search/ share among themselves: the ordering and variation tables, the
-// move picker, the searches below the driver and the driver's reset and reports. No other
-// folder includes this header (the search's own tests do, to reach inside).
+// What the files of search/ share among themselves: the table's slots (search/table.h), the
+// ordering and variation tables, the move picker, the searches below the driver and the
+// driver's reset and reports. No other folder includes this header (the search's own tests do,
+// to reach inside).
 #pragma once
 #include <cstdint>
 
 #include "search/search.h"
+#include "search/table.h"
 
 // ---- Search tables (cleared at the start of every search) ----
 constexpr int PLY_TABLE_SIZE = MAX_PLY + 1;  // plies 0..128: the quiescence ceiling is 128

@@ -1,8 +1,8 @@
 // The search: its limits and the periodic check that listens for "stop" and "quit" while it
-// runs, the transposition table, and the iterative-deepening driver with its reports. Move
-// ordering, the alpha-beta, quiescence and root searches are inside (search/internal.h).
+// runs, the size of the transposition table, and the iterative-deepening driver with its
+// reports. The table's slots (search/table.h), move ordering, the alpha-beta, quiescence and
+// root searches (search/internal.h) are inside.
 #pragma once
-#include <cstddef>
 #include <cstdint>
 
 #include "movegen/movegen.h"
@@ -41,77 +41,19 @@ bool periodic_check();
 void start_listening();
 
 // ---- Transposition table ----
-// One slot per index, no buckets: the slot of a position is its key modulo the slot count.
-// A store replaces a slot whenever its depth is at least the slot's, for any position, and
-// nothing is aged, so deep results of earlier searches stay until "ucinewgame" or a new size.
-// Mate scores are kept relative to the node (see store_entry and probe_table).
-enum : uint8_t { BOUND_NONE = 0, BOUND_EXACT = 2, BOUND_UPPER = 3, BOUND_LOWER = 4 };
-// probe_table's verdict: PROBE_NOTHING, PROBE_NULL_FAILS_LOW (a fail-low stored at nearly this
-// depth: a null move here would very likely fail low too, so it is not tried), or one of the
-// bounds above, whose score ends the node.
-enum : uint8_t { PROBE_NOTHING = 0, PROBE_NULL_FAILS_LOW = 1 };
-static_assert(int(PROBE_NULL_FAILS_LOW) < int(BOUND_EXACT), "a verdict at or above BOUND_EXACT ends the node");
-
-// The key comes first: a 24-byte slot crosses a cache-line boundary in two places out of eight,
-// and the probe's first question, the key compare, then still needs only the slot's first line.
-struct HashEntry {
-    uint64_t key;  // the whole key, compared on probe
-    int32_t score;
-    Move move;      // best move; 0 after a fail-low
-    int8_t depth;   // remaining depth of the search that stored it; 0 in an empty slot
-    uint8_t bound;  // BOUND_*
-};
-static_assert(sizeof(HashEntry) == 24, "the slot count is megabytes * 1048576 / 24");
-static_assert(offsetof(HashEntry, key) == 0, "the key leads the slot");
-
-struct TranspositionTable {
-    HashEntry* slots;
-    uint64_t entry_count;
-    // 2^128 / entry_count rounded up (0 for one slot): turns key % entry_count into multiplications.
-    unsigned __int128 slot_multiplier;
-    // Nothing was stored since the slots were last zero: clearing them again can be skipped.
-    bool clean;
-};
-extern TranspositionTable table;
-
+// The table's size is set by the "Hash" option, in megabytes; its slots and how they are
+// probed and stored are the search's own (search/table.h).
 constexpr uint64_t DEFAULT_TABLE_ENTRIES = 1398101;  // 32 megabytes
 constexpr int32_t MIN_HASH_MEGABYTES = 32;
 constexpr int32_t MAX_HASH_MEGABYTES = 2048;
 
+// The slot count of a table of that many megabytes (24 bytes a slot, rounded down).
+uint64_t table_entries_for(int32_t megabytes);
 // Regenerates the keys (same seed, same keys), then replaces the table by entry_count zero
 // slots. When the memory cannot be had the old table stays in use; returns false then.
 bool allocate_table(uint64_t entry_count);
 void clear_table();
 void release_table();
-// flag: PROBE_* or BOUND_* (see above); with a bound the returned exact score, alpha or beta
-// ends the node. move: the slot's move whenever the key matches.
-int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, Move& move);
-void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move);
-// key % divisor exactly, without a 64-bit division (which costs as much as a cache miss): the
-// high part of the fraction key / divisor, kept to 128 bits, times the divisor (Lemire's direct
-// remainder). multiplier is remainder_multiplier(divisor).
-inline unsigned __int128 remainder_multiplier(uint64_t divisor) { return ~(unsigned __int128)0 / divisor + 1; }
-inline uint64_t fast_remainder(uint64_t key, uint64_t divisor, unsigned __int128 multiplier)
-{
-    const unsigned __int128 fraction = multiplier * key;
-    const unsigned __int128 low = (unsigned __int128)(uint64_t)fraction * divisor;
-    const unsigned __int128 high = (unsigned __int128)(uint64_t)(fraction >> 64) * divisor;
-    return uint64_t((high + (low >> 64)) >> 64);
-}
-
-// The slot of a key: key % entry_count. The table must have slots.
-inline HashEntry* slot_of(uint64_t key)
-{
-    return &table.slots[fast_remainder(key, table.entry_count, table.slot_multiplier)];
-}
-
-// Starts loading the slot of a key (by default the current position's), so that a probe soon
-// after finds it in the cache.
-inline void prefetch_entry(uint64_t key = position.key)
-{
-    if (table.entry_count != 0)
-        __builtin_prefetch(slot_of(key));
-}
 
 // ---- Iterative deepening ----
 struct SearchState {

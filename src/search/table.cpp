@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "search/search.h"
+#include "search/table.h"
 
 TranspositionTable table;
 
@@ -28,6 +28,12 @@ int32_t score_from_table(int32_t score, int32_t ply)
 }
 
 }  // namespace
+
+uint64_t table_entries_for(int32_t megabytes)
+{
+    // The option's range keeps the byte count within 32 bits.
+    return uint32_t(megabytes) * 1048576u / uint32_t(sizeof(HashEntry));
+}
 
 bool allocate_table(uint64_t entry_count)
 {
@@ -76,7 +82,7 @@ int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, M
     move = 0;
     if (table.entry_count == 0)
         return 0;
-    const uint64_t key = position.key;
+    const uint64_t key = position.current_key;
     const HashEntry& entry = *slot_of(key);
     if (entry.key != key)
         return 0;
@@ -111,7 +117,7 @@ void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move)
 {
     if (table.entry_count == 0)
         return;
-    const uint64_t key = position.key;
+    const uint64_t key = position.current_key;
     HashEntry& entry = *slot_of(key);
     if (depth < entry.depth)
         return;

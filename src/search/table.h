@@ -1,0 +1,80 @@
+// The transposition table's slots, and how the search probes and stores them. Only search/
+// includes this header (and the tests that reach inside); other folders size, clear and
+// release the table through search.h.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/compiler.h"
+#include "search/search.h"
+
+// One slot per index, no buckets: the slot of a position is its key modulo the slot count.
+// A store replaces a slot whenever its depth is at least the slot's, for any position, and
+// nothing is aged, so deep results of earlier searches stay until "ucinewgame" or a new size.
+// Mate scores are kept relative to the node (see store_entry and probe_table).
+enum : uint8_t { BOUND_NONE = 0, BOUND_EXACT = 2, BOUND_UPPER = 3, BOUND_LOWER = 4 };
+// probe_table's verdict: PROBE_NOTHING, PROBE_NULL_FAILS_LOW (a fail-low stored at nearly this
+// depth: a null move here would very likely fail low too, so it is not tried), or one of the
+// bounds above, whose score ends the node.
+enum : uint8_t { PROBE_NOTHING = 0, PROBE_NULL_FAILS_LOW = 1 };
+static_assert(int(PROBE_NULL_FAILS_LOW) < int(BOUND_EXACT), "a verdict at or above BOUND_EXACT ends the node");
+
+// The key comes first: a 24-byte slot crosses a cache-line boundary in two places out of eight,
+// and the probe's first question, the key compare, then still needs only the slot's first line.
+struct HashEntry {
+    uint64_t key;  // the whole key, compared on probe
+    int32_t score;
+    Move move;      // best move; 0 after a fail-low
+    int8_t depth;   // remaining depth of the search that stored it; 0 in an empty slot
+    uint8_t bound;  // BOUND_*
+};
+static_assert(sizeof(HashEntry) == 24, "the slot count is megabytes * 1048576 / 24");
+static_assert(offsetof(HashEntry, key) == 0, "the key leads the slot");
+
+// flag: PROBE_* or BOUND_* (see above); with a bound the returned exact score, alpha or beta
+// ends the node. move: the slot's move whenever the key matches.
+int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, Move& move);
+void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move);
+#if defined(__SIZEOF_INT128__)
+// key % divisor exactly, without a 64-bit division (which costs as much as a cache miss): the
+// high part of the fraction key / divisor, kept to 128 bits, times the divisor (Lemire's direct
+// remainder). multiplier is remainder_multiplier(divisor).
+using RemainderMultiplier = unsigned __int128;
+inline RemainderMultiplier remainder_multiplier(uint64_t divisor) { return ~RemainderMultiplier(0) / divisor + 1; }
+inline uint64_t fast_remainder(uint64_t key, uint64_t divisor, RemainderMultiplier multiplier)
+{
+    const RemainderMultiplier fraction = multiplier * key;
+    const RemainderMultiplier low = RemainderMultiplier(uint64_t(fraction)) * divisor;
+    const RemainderMultiplier high = RemainderMultiplier(uint64_t(fraction >> 64)) * divisor;
+    return uint64_t((high + (low >> 64)) >> 64);
+}
+#else
+// A compiler without 128-bit integers divides.
+using RemainderMultiplier = uint64_t;
+inline RemainderMultiplier remainder_multiplier(uint64_t) { return 0; }
+inline uint64_t fast_remainder(uint64_t key, uint64_t divisor, RemainderMultiplier) { return key % divisor; }
+#endif
+
+struct TranspositionTable {
+    HashEntry* slots;
+    uint64_t entry_count;
+    // 2^128 / entry_count rounded up (0 for one slot): turns key % entry_count into multiplications.
+    RemainderMultiplier slot_multiplier;
+    // Nothing was stored since the slots were last zero: clearing them again can be skipped.
+    bool clean;
+};
+extern TranspositionTable table;
+
+// The slot of a key: key % entry_count. The table must have slots.
+inline HashEntry* slot_of(uint64_t key)
+{
+    return &table.slots[fast_remainder(key, table.entry_count, table.slot_multiplier)];
+}
+
+// Starts loading the slot of a key (by default the current position's), so that a probe soon
+// after finds it in the cache.
+inline void prefetch_entry(uint64_t key = position.current_key)
+{
+    if (table.entry_count != 0)
+        prefetch(slot_of(key));
+}
