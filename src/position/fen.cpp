@@ -31,18 +31,20 @@ Square checked_ep_square(char file_letter, char rank_digit)
     return 0;
 }
 
-// Reads the six fields in order. Every step first makes sure its text has not ended: a FEN
-// cut short leaves the fields it did not reach as the reset left them (empty squares, no
-// castling, no en passant, clock 0) and the side to move as it was.
-void read_fields(const char* c)
+// The fields are read in order, each by its own step, which returns where the text goes on, or
+// nullptr where it has ended. A FEN cut short leaves the fields it did not reach as the reset
+// left them (empty squares, no castling, no en passant, clock 0) and the side to move as it was.
+
+// Rank 8 first, files a to h; one character, whatever it is, between two ranks.
+const char* read_placement(const char* c)
 {
     Position& p = position;
     for (int rank = 7; rank >= 0; --rank) {
         int file = 0;
         while (file < 8) {
             if (*c == '\0')
-                return;
-            char ch = *c++;
+                return nullptr;
+            const char ch = *c++;
             if (ch >= '1' && ch <= '8') {
                 // Squares are addressed as (rank << 3) | file: a run past the h-file empties
                 // squares elsewhere on the board, never outside it.
@@ -50,8 +52,8 @@ void read_fields(const char* c)
                     p.board[(rank << 3) | file] = EMPTY;
                 continue;
             }
-            Square sq = square_of(file, rank);
-            Piece piece = piece_of_char(static_cast<unsigned char>(ch));
+            const Square sq = square_of(file, rank);
+            const Piece piece = piece_of_char(static_cast<unsigned char>(ch));
             p.board[sq] = piece;
             if (piece == WHITE_KING)
                 p.white_king = sq;
@@ -61,64 +63,92 @@ void read_fields(const char* c)
         }
         if (rank > 0) {
             if (*c == '\0')
-                return;
+                return nullptr;
             ++c;  // the rank separator, whatever it is
         }
     }
+    return c;
+}
 
+// Passes the one character before a field; nullptr when the text ends there or right after.
+const char* next_field(const char* c)
+{
     if (*c == '\0' || *++c == '\0')
-        return;
-    char side = *c++;
-    if (side == 'b')
-        p.turn = 1;
-    else if (side == 'w')
-        p.turn = 0;
+        return nullptr;
+    return c;
+}
 
-    if (*c == '\0' || *++c == '\0')
-        return;
-    if (*c == '-') {
+// "w" or "b"; any other letter leaves the side to move as it was.
+const char* read_side(const char* c)
+{
+    if (*c == 'b')
+        position.turn = 1;
+    else if (*c == 'w')
+        position.turn = 0;
+    return c + 1;
+}
+
+// "-", or the letters of "KQkq" that apply, in that order. A right is taken only where its king
+// and rook stand at home.
+const char* read_castling(const char* c)
+{
+    Position& p = position;
+    if (*c == '-')
+        return c + 1;
+    const bool white_home = p.board[E1] == WHITE_KING, black_home = p.board[E8] == BLACK_KING;
+    const struct {
+        char letter;
+        bool king_home;
+        Square corner;
+        Piece rook;
+        uint8_t right;
+    } rights[] = {{'K', white_home, H1, WHITE_ROOK, CASTLE_WK},
+                  {'Q', white_home, A1, WHITE_ROOK, CASTLE_WQ},
+                  {'k', black_home, H8, BLACK_ROOK, CASTLE_BK},
+                  {'q', black_home, A8, BLACK_ROOK, CASTLE_BQ}};
+    for (const auto& right : rights) {
+        if (*c != right.letter)
+            continue;
         ++c;
-    } else {
-        const bool white_home = p.board[E1] == WHITE_KING, black_home = p.board[E8] == BLACK_KING;
-        if (*c == 'K') {
-            ++c;
-            if (white_home && p.board[H1] == WHITE_ROOK)
-                p.castling |= CASTLE_WK;
-        }
-        if (*c == 'Q') {
-            ++c;
-            if (white_home && p.board[A1] == WHITE_ROOK)
-                p.castling |= CASTLE_WQ;
-        }
-        if (*c == 'k') {
-            ++c;
-            if (black_home && p.board[H8] == BLACK_ROOK)
-                p.castling |= CASTLE_BK;
-        }
-        if (*c == 'q') {
-            ++c;
-            if (black_home && p.board[A8] == BLACK_ROOK)
-                p.castling |= CASTLE_BQ;
-        }
+        if (right.king_home && p.board[right.corner] == right.rook)
+            p.castling |= right.right;
     }
+    return c;
+}
 
-    if (*c == '\0' || *++c == '\0')
+// "-" or a square; nullptr when the square is cut short.
+const char* read_ep_square(const char* c)
+{
+    if (*c == '-')
+        return c + 1;
+    if (c[1] == '\0')
+        return nullptr;
+    position.ep_square = checked_ep_square(c[0], c[1]);
+    return c + 2;
+}
+
+// The half-move clock, when a blank and a digit follow; the move number is not read.
+void read_fifty(const char* c)
+{
+    if (c[0] != ' ' || !is_digit(c[1]))
         return;
-    if (*c == '-') {
-        ++c;
-    } else {
-        if (c[1] == '\0')
-            return;
-        p.ep_square = checked_ep_square(c[0], c[1]);
-        c += 2;
-    }
+    int32_t fifty = 0;
+    for (c += 1; is_digit(*c); ++c)
+        fifty = fifty >= FIFTY_CAP / 10 ? FIFTY_CAP : fifty * 10 + (*c - '0');
+    position.fifty = fifty;
+}
 
-    if (c[0] == ' ' && is_digit(c[1])) {
-        int32_t fifty = 0;
-        for (c += 1; is_digit(*c); ++c)
-            fifty = fifty >= FIFTY_CAP / 10 ? FIFTY_CAP : fifty * 10 + (*c - '0');
-        p.fifty = fifty;
-    }
+void read_fields(const char* c)
+{
+    if (!(c = read_placement(c)) || !(c = next_field(c)))
+        return;
+    c = read_side(c);
+    if (!(c = next_field(c)))
+        return;
+    c = read_castling(c);
+    if (!(c = next_field(c)) || !(c = read_ep_square(c)))
+        return;
+    read_fifty(c);
 }
 
 }  // namespace
