@@ -3,7 +3,6 @@
 #include <string>
 
 #include "eval/eval.h"
-#include "frontend/uci.h"
 #include "position/position.h"
 #include "tool_support.h"
 
@@ -13,7 +12,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: korvane-eval FEN...\n");
         return 2;
     }
-    start_engine();
+    // Only the evaluation and the position: this tool links nothing above them.
+    init_piece_tables();
+    init_material();
+    init_keys();
     load_fen(joined_words(argc, argv, 1).c_str());
     const int32_t score = evaluate();
     std::printf("pieces counted: %d\n%d\n", position.piece_count, score);

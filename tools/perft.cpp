@@ -8,7 +8,6 @@
 #include <fstream>
 #include <string>
 
-#include "frontend/uci.h"
 #include "movegen/movegen.h"
 #include "tool_support.h"
 
@@ -88,7 +87,9 @@ int usage()
 
 int main(int argc, char** argv)
 {
-    start_engine();
+    // Only the position and the generator: this tool links nothing above them.
+    init_piece_tables();
+    init_keys();
     if (argc >= 3 && std::string(argv[1]) == "--suite") {
         int max_depth = 99;
         if (argc == 5 && std::string(argv[3]) == "--max-depth")
