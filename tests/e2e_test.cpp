@@ -13,35 +13,6 @@
 
 namespace {
 
-// The words of a line split at every single blank: two blanks in a row give an empty word, and
-// a blank at the end gives an empty last word, so the exact spacing is checked too.
-std::vector<std::string> words_of(const std::string& line)
-{
-    std::vector<std::string> words(1);
-    for (char c : line) {
-        if (c == ' ')
-            words.emplace_back();
-        else
-            words.back() += c;
-    }
-    return words;
-}
-
-bool is_number(const std::string& word, bool signed_allowed = false)
-{
-    size_t start = signed_allowed && !word.empty() && word[0] == '-' ? 1 : 0;
-    return word.size() > start &&
-           std::all_of(word.begin() + long(start), word.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// "info time T nodes N nps S " with the blank at the end.
-bool is_closing_line(const std::string& line)
-{
-    const std::vector<std::string> w = words_of(line);
-    return w.size() == 8 && w[0] == "info" && w[1] == "time" && is_number(w[2]) && w[3] == "nodes" && is_number(w[4]) &&
-           w[5] == "nps" && is_number(w[6]) && w[7].empty();
-}
-
 // "info depth D currmove M currmovenumber N"
 struct CurrentMove {
     int depth = 0;
@@ -146,39 +117,6 @@ void expect_quiet_search(const std::vector<std::string>& lines)
     ASSERT_EQ(lines.size(), 2u) << testing::PrintToString(lines);
     EXPECT_TRUE(is_closing_line(lines[0])) << lines[0];
     EXPECT_TRUE(is_bestmove_line(lines[1])) << lines[1];
-}
-
-// The engine's own account of a search, from its closing line: the milliseconds it took by
-// its own clock, and the nodes it searched.
-struct Closing {
-    long long time_ms = -1;
-    long long nodes = 0;
-};
-
-Closing closing_of(const std::vector<std::string>& out)
-{
-    for (const std::string& line : out) {
-        if (is_closing_line(line)) {
-            const std::vector<std::string> w = words_of(line);
-            return Closing{std::stoll(w[2]), std::stoll(w[4])};
-        }
-    }
-    return Closing{};
-}
-
-// A search from a position with many moves kept to its time budget, by the engine's own clock:
-// nothing but the clock ends it, so it ran at least the budget; and it stopped within two of
-// its periodic checks after the deadline (a check every 65536 nodes, timed at the speed the
-// search itself reports), with two seconds more for a busy machine. The wall clock, which a
-// loaded machine stretches anywhere between the engine and the test, plays no part.
-void expect_kept_to_budget(const std::vector<std::string>& out, long long budget_ms)
-{
-    const Closing closing = closing_of(out);
-    ASSERT_GE(closing.time_ms, 0) << testing::PrintToString(out);
-    EXPECT_GE(closing.time_ms, budget_ms) << "the search ended before its budget";
-    const double check_interval_ms = 65536.0 * double(closing.time_ms) / double(std::max(closing.nodes, 1LL));
-    EXPECT_LE(double(closing.time_ms), double(budget_ms) + 2 * check_interval_ms + 2000)
-        << "the search overran its budget: " << testing::PrintToString(out);
 }
 
 // Resident memory of a running process in kilobytes, or -1 when it cannot be read.

@@ -149,8 +149,10 @@ TEST(Fen, ThousandsOfMalformedTextsUnderTheSanitizers)
             text += (i % 2) ? char(1 + random() % 255) : alphabet[random() % alphabet.size()];
         texts.push_back(text);
     }
+    const auto& suite = perft_suite();
+    ASSERT_FALSE(suite.empty());
     for (int i = 0; i < 500; ++i) {  // overlong ranks and bad fields on a real FEN
-        std::string text = perft_suite()[random() % perft_suite().size()].fen;
+        std::string text = suite[random() % suite.size()].fen;
         text.insert(random() % text.size(), std::string(1 + random() % 12, "8Qp/ -"[random() % 6]));
         texts.push_back(text);
     }

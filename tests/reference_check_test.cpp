@@ -46,6 +46,7 @@ TEST(ReferenceCheck, EvaluationAndKeyOnRandomPlayouts)
 {
     const long wanted = positions_to_check();
     const auto& suite = perft_suite();
+    ASSERT_FALSE(suite.empty());
     std::mt19937 random(1313);
     long checked = 0;
     for (size_t game = 0; checked < wanted; ++game) {

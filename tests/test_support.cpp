@@ -57,9 +57,10 @@ const auto* const reset_listener = [] {
 
 const std::vector<SuitePosition>& perft_suite()
 {
+    static const std::string path = std::string(KORVANE_DATA_DIR) + "/perft_suite.epd";
     static const std::vector<SuitePosition> suite = [] {
         std::vector<SuitePosition> result;
-        std::ifstream file(std::string(KORVANE_DATA_DIR) + "/perft_suite.epd");
+        std::ifstream file(path);
         std::string line;
         while (std::getline(file, line)) {
             SuitePosition p;
@@ -68,6 +69,9 @@ const std::vector<SuitePosition>& perft_suite()
         }
         return result;
     }();
+    // Every test that reads the suite fails without it, rather than pass having tested nothing.
+    if (suite.empty())
+        ADD_FAILURE() << "no perft suite cases in " << path;
     return suite;
 }
 

@@ -3,8 +3,7 @@
 // descriptor fields hold the pipe handles and pid the process handle: kernel handles are small
 // numbers that Windows guarantees to survive a round trip through 32 bits.
 #include "e2e/engine_output.h"
-
-#include <windows.h>
+#include "e2e/windows_process.h"
 
 namespace {
 
@@ -19,6 +18,19 @@ void close_output(EngineProcess& engine)
 }
 
 }  // namespace
+
+bool create_process_on(std::string command_line, HANDLE input, HANDLE output, PROCESS_INFORMATION& info)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    info = PROCESS_INFORMATION{};
+    return CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info) !=
+           0;
+}
 
 // An anonymous pipe has no wait with a timeout, so the pipe is looked at every millisecond.
 bool read_some(EngineProcess& engine, int timeout_ms)
@@ -69,16 +81,8 @@ bool launch_process(EngineProcess& engine, const std::string& binary)
     SetHandleInformation(in_write, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
 
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in_read;
-    startup.hStdOutput = out_write;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info = {};
-    std::string command_line = "\"" + binary + "\"";
-    const bool started =
-        CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info) != 0;
+    const bool started = create_process_on("\"" + binary + "\"", in_read, out_write, info);
     CloseHandle(in_read);
     CloseHandle(out_write);
     if (!started) {

@@ -134,3 +134,50 @@ void expect_closing_input_ends_search_and_program(Engine& engine)
     EXPECT_EQ(engine.exit_status(), 0);
     EXPECT_LT(now_ms() - closed, PROMPT_MS);
 }
+
+std::vector<std::string> words_of(const std::string& line)
+{
+    std::vector<std::string> words(1);
+    for (char c : line) {
+        if (c == ' ')
+            words.emplace_back();
+        else
+            words.back() += c;
+    }
+    return words;
+}
+
+bool is_number(const std::string& word, bool signed_allowed)
+{
+    size_t start = signed_allowed && !word.empty() && word[0] == '-' ? 1 : 0;
+    return word.size() > start &&
+           std::all_of(word.begin() + long(start), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool is_closing_line(const std::string& line)
+{
+    const std::vector<std::string> w = words_of(line);
+    return w.size() == 8 && w[0] == "info" && w[1] == "time" && is_number(w[2]) && w[3] == "nodes" && is_number(w[4]) &&
+           w[5] == "nps" && is_number(w[6]) && w[7].empty();
+}
+
+Closing closing_of(const std::vector<std::string>& out)
+{
+    for (const std::string& line : out) {
+        if (is_closing_line(line)) {
+            const std::vector<std::string> w = words_of(line);
+            return Closing{std::stoll(w[2]), std::stoll(w[4])};
+        }
+    }
+    return Closing{};
+}
+
+void expect_kept_to_budget(const std::vector<std::string>& out, double budget_ms)
+{
+    const Closing closing = closing_of(out);
+    ASSERT_GE(closing.time_ms, 0) << testing::PrintToString(out);
+    EXPECT_GE(double(closing.time_ms), budget_ms) << "the search ended before its budget";
+    const double check_interval_ms = 65536.0 * double(closing.time_ms) / double(std::max(closing.nodes, 1LL));
+    EXPECT_LE(double(closing.time_ms), budget_ms + 2 * check_interval_ms + 2000)
+        << "the search overran its budget: " << testing::PrintToString(out);
+}

@@ -89,3 +89,25 @@ void start_infinite_search(Engine& engine, int quiet_ms, const std::string& go_l
 // Closes the engine's input while it searches: the search still ends with a best move and the
 // program exits with status 0, all promptly.
 void expect_closing_input_ends_search_and_program(Engine& engine);
+
+// The words of a line split at every single blank: two blanks in a row give an empty word, and
+// a blank at the end gives an empty last word, so the exact spacing is checked too.
+std::vector<std::string> words_of(const std::string& line);
+bool is_number(const std::string& word, bool signed_allowed = false);
+// "info time T nodes N nps S " with the blank at the end.
+bool is_closing_line(const std::string& line);
+
+// The engine's own account of a search, from its closing line: the milliseconds it took by
+// its own clock, and the nodes it searched (time -1 without a closing line).
+struct Closing {
+    long long time_ms = -1;
+    long long nodes = 0;
+};
+Closing closing_of(const std::vector<std::string>& out);
+
+// A search from a position with many moves kept to its time budget, by the engine's own clock:
+// nothing but the clock ends it, so it ran at least the budget; and it stopped within two of
+// its periodic checks after the deadline (a check every 65536 nodes, timed at the speed the
+// search itself reports), with two seconds more for a busy machine. The wall clock, which a
+// loaded machine stretches anywhere between the engine and the test, plays no part.
+void expect_kept_to_budget(const std::vector<std::string>& out, double budget_ms);

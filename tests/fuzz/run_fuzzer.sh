@@ -15,14 +15,15 @@ fi
 out=$(pwd)/build-fuzz
 corpus=$(pwd)/tests/fuzz/corpus
 mkdir -p "$out" "$out/crashes" "$out/new-corpus"
-# The same processor level as the engine's build (KORVANE_ARCH, default x86-64-v2), and the
-# version header the build generates from the project's version.
-arch=${KORVANE_ARCH:-x86-64-v2}
+# The processor level of KORVANE_ARCH when set (else the compiler's own), and the version
+# header the build generates from the project's version.
+march=()
+[ -n "${KORVANE_ARCH:-}" ] && march=(-march="$KORVANE_ARCH")
 version=$(sed -n 's/^project(Korvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 mkdir -p "$out/generated/frontend"
 sed "s/@PROJECT_VERSION@/$version/g" src/frontend/version.h.in >"$out/generated/frontend/version.h"
-sources=$(find src -name '*.cpp' ! -path src/main.cpp ! -path src/platform/platform_windows.cpp)
-clang++-14 -std=c++20 -O1 -g -Isrc -I"$out/generated" -march="$arch" \
+sources=$(find src -name '*.cpp' ! -path src/main.cpp ! -path src/platform/platform_windows.cpp ! -path src/platform/processor_check.cpp)
+clang++-14 -std=c++20 -O1 -g -Isrc -I"$out/generated" "${march[@]}" \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer \
     tests/fuzz/command_fuzzer.cpp $sources -o "$out/command_fuzzer"
 
