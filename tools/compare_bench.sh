@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Side-by-side speed comparison of two builds of korvane-bench on this machine.
 #
-#   tools/compare_bench.sh [-n RUNS] [-d DEPTH] [-t] OLD NEW
+#   tools/compare_bench.sh [-n RUNS] [-d DEPTH] [-t] [-p] OLD NEW
 #
 # OLD and NEW are each a korvane-bench binary or a git commit (anything `git rev-parse`
 # understands); a commit is exported into a temporary folder and built there as Release.
+# With -p the engine's own "perft" command is timed instead (DEPTH default 6), run by the
+# korvane binary that stands beside each korvane-bench; its speed is the leaf count per second
+# of the whole run, and the leaf counts must agree.
 # The two benches run alternately, RUNS times each (default 5), at DEPTH (default: the bench's
 # own default), so that load from other work on the machine falls on both alike. Prints every
 # run, each side's median nodes/s, and NEW's median divided by OLD's. A timing taken in
@@ -21,12 +24,14 @@ set -euo pipefail
 runs=5
 depth=""
 together=0
-usage="usage: $0 [-n RUNS] [-d DEPTH] [-t] OLD NEW"
-while getopts "n:d:t" opt; do
+perft=0
+usage="usage: $0 [-n RUNS] [-d DEPTH] [-t] [-p] OLD NEW"
+while getopts "n:d:tp" opt; do
     case $opt in
     n) runs=$OPTARG ;;
     d) depth=$OPTARG ;;
     t) together=1 ;;
+    p) perft=1 ;;
     *) echo "$usage" >&2; exit 2 ;;
     esac
 done
@@ -60,7 +65,7 @@ resolve() {
     git -C "$repo" archive "$commit" | tar -x -C "$work/$name/src"
     echo "building $name = $commit" >&2
     cmake -S "$work/$name/src" -B "$work/$name/build" -DCMAKE_BUILD_TYPE=Release -DKORVANE_TESTS=OFF >/dev/null
-    cmake --build "$work/$name/build" -j 2 --target korvane-bench >/dev/null
+    cmake --build "$work/$name/build" -j 2 --target korvane-bench korvane >/dev/null
     echo "$work/$name/build/korvane-bench"
 }
 
@@ -73,6 +78,14 @@ new=$(resolve "$2" new)
 bench() {
     local out cpu pin=() tag=${2:-any}
     [ -n "${2:-}" ] && pin=(taskset -c "$2")
+    if ((perft)); then
+        # The whole run's wall and CPU time: the speed of the leaves the command counted.
+        out=$( { TIMEFORMAT='%R %U %S'; time printf 'perft %s\nquit\n' "${depth:-6}" |
+            "${pin[@]}" "$(dirname "$1")/korvane" | grep '^Nodes for depth'; } 2>"$work/time.$tag.txt")
+        tail -n 1 "$work/time.$tag.txt" | awk -v nodes="$(echo "$out" | awk '{ print $NF }')" \
+            '{ printf "%s %.0f %.0f\n", nodes, nodes / $1, ($2 + $3 > 0 ? nodes / ($2 + $3) : 0) }'
+        return
+    fi
     out=$( { TIMEFORMAT='%U %S'; time "${pin[@]}" "$1" $depth | grep '^Bench:'; } 2>"$work/time.$tag.txt")
     cpu=$(tail -n 1 "$work/time.$tag.txt" | awk '{ print $1 + $2 }')
     echo "$out" | awk -v cpu="$cpu" '{ printf "%s %s %.0f\n", $2, $4, (cpu > 0 ? $2 / cpu : 0) }'
