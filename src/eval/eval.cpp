@@ -63,10 +63,6 @@ struct Side<WHITE_SIDE> {
     static constexpr Piece PAWN_CODE = WHITE_PAWN, KNIGHT_CODE = WHITE_KNIGHT, BISHOP_CODE = WHITE_BISHOP;
     static constexpr Piece ROOK_CODE = WHITE_ROOK, QUEEN_CODE = WHITE_QUEEN, KING_CODE = WHITE_KING;
     static constexpr int FORWARD = 8;
-    static constexpr const Table& PAWN_TABLE = WHITE_PAWN_TABLE;
-    static constexpr const Table& KNIGHT_TABLE = WHITE_KNIGHT_TABLE;
-    static constexpr const Table& BISHOP_TABLE = WHITE_BISHOP_TABLE;
-    static constexpr const Table& QUEEN_TABLE = WHITE_QUEEN_TABLE;
     static constexpr const Table& KING_MIDDLEGAME_TABLE = WHITE_KING_MIDDLEGAME_TABLE;
     static constexpr Square FIANCHETTO_SQUARE = G1 + 8, CASTLED_KING_SQUARE = G1;
     static constexpr Square CORNER_ROOK_SQUARE = H1, CASTLED_KING_F = F1, CASTLED_KING_G = G1;
@@ -82,10 +78,6 @@ struct Side<BLACK_SIDE> {
     static constexpr Piece PAWN_CODE = BLACK_PAWN, KNIGHT_CODE = BLACK_KNIGHT, BISHOP_CODE = BLACK_BISHOP;
     static constexpr Piece ROOK_CODE = BLACK_ROOK, QUEEN_CODE = BLACK_QUEEN, KING_CODE = BLACK_KING;
     static constexpr int FORWARD = -8;
-    static constexpr const Table& PAWN_TABLE = BLACK_PAWN_TABLE;
-    static constexpr const Table& KNIGHT_TABLE = BLACK_KNIGHT_TABLE;
-    static constexpr const Table& BISHOP_TABLE = BLACK_BISHOP_TABLE;
-    static constexpr const Table& QUEEN_TABLE = BLACK_QUEEN_TABLE;
     static constexpr const Table& KING_MIDDLEGAME_TABLE = BLACK_KING_MIDDLEGAME_TABLE;
     static constexpr Square FIANCHETTO_SQUARE = G8 - 8, CASTLED_KING_SQUARE = G8;
     static constexpr Square CORNER_ROOK_SQUARE = H8, CASTLED_KING_F = F8, CASTLED_KING_G = G8;
