@@ -7,9 +7,12 @@
 #include "platform/platform.h"
 #include "platform/raw_input.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <emscripten.h>
+#include <unistd.h>
 
 size_t allocation_limit_bytes = SIZE_MAX;
 
@@ -79,14 +82,24 @@ void restart_input()
     input_ended = false;
 }
 
-// The table comes from the WebAssembly heap, which grows up to the build's limit and never gives
-// memory back to the system: a size the heap cannot grow to is refused here, and the caller keeps
-// its old table.
+// The table comes from the WebAssembly heap. The heap grows up to the build's limit (the 4 GB of
+// 32-bit addresses) and never shrinks, and a size it cannot grow to is refused here: the caller
+// then keeps its old table. Memory above the heap's break has never been handed out, and the
+// pages that growing adds are zero and take no physical memory until written, as a fresh mapping
+// does on other systems; only the part of a block below the break (memory used before) is
+// written with zeros, so that a large table costs nothing until the search uses it.
 void* allocate_zeroed(size_t bytes)
 {
     if (bytes == 0 || bytes > allocation_limit_bytes)
         return nullptr;
-    return std::calloc(1, bytes);
+    const uintptr_t fresh_from = reinterpret_cast<uintptr_t>(sbrk(0));
+    char* block = static_cast<char*>(std::malloc(bytes));
+    if (block == nullptr)
+        return nullptr;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(block);
+    if (start < fresh_from)
+        std::memset(block, 0, std::min<size_t>(bytes, fresh_from - start));
+    return block;
 }
 
 // WebAssembly has no huge pages.
