@@ -35,3 +35,21 @@ set(KORVANE_WASM_JS korvane.mjs korvane-worker.mjs korvane-input.mjs)
 foreach(file ${KORVANE_WASM_JS})
     configure_file(${KORVANE_WASM_JS_DIR}/${file} ${CMAKE_BINARY_DIR}/${file} COPYONLY)
 endforeach()
+
+# The bench again, as a module for a browser's worker (web/bench.html measures the speed there).
+add_executable(korvane-bench-web tools/bench.cpp)
+target_link_libraries(korvane-bench-web PRIVATE korvane_core)
+target_compile_options(korvane-bench-web PRIVATE ${KORVANE_WARNINGS})
+set_target_properties(korvane-bench-web PROPERTIES SUFFIX .mjs)
+target_link_options(korvane-bench-web PRIVATE ${KORVANE_WASM_LINK_OPTIONS} -sMODULARIZE -sEXPORT_ES6
+    -sENVIRONMENT=web,worker -sFILESYSTEM=0)
+
+# The page to play Korvane (web/), assembled with the engine and the page's libraries into one
+# folder of static files, build-wasm/site: `cmake --build build-wasm --target site`, after
+# `npm ci --prefix web` has installed the libraries. Serve it with node web/serve.mjs.
+add_custom_target(site
+    COMMAND ${CMAKE_COMMAND} -DWEB=${CMAKE_SOURCE_DIR}/web -DBUILD=${CMAKE_BINARY_DIR} -DSITE=${CMAKE_BINARY_DIR}/site
+            -P ${CMAKE_SOURCE_DIR}/cmake/wasm_site.cmake
+    DEPENDS korvane korvane-bench-web
+    COMMENT "Assembling the page in ${CMAKE_BINARY_DIR}/site"
+    VERBATIM)
