@@ -50,7 +50,7 @@ bool read_some(EngineProcess& engine, int timeout_ms)
     return true;
 }
 
-bool launch_process(EngineProcess& engine, const std::string& binary)
+bool launch_process(EngineProcess& engine, const std::string& binary, const std::vector<std::string>& arguments)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE in_read, in_write, out_read, out_write;
@@ -77,6 +77,8 @@ bool launch_process(EngineProcess& engine, const std::string& binary)
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info = {};
     std::string command_line = "\"" + binary + "\"";
+    for (const std::string& argument : arguments)
+        command_line += " \"" + argument + "\"";
     const bool started =
         CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info) != 0;
     CloseHandle(in_read);
