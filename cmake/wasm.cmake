@@ -6,6 +6,9 @@
 #   korvane-bench.mjs, korvane-perft.mjs, korvane-eval.mjs
 #                                  the tools, run as node korvane-bench.mjs 5
 set(KORVANE_WASM_JS_DIR ${CMAKE_SOURCE_DIR}/src/platform/wasm)
+if(KORVANE_RELEASE)
+    message(FATAL_ERROR "KORVANE_RELEASE links native archives (-static -s): not for a WebAssembly build")
+endif()
 
 # Every program: the WebAssembly inside its .mjs file (node cannot load a separate .wasm file
 # from an ES module here), and a heap that grows as the table needs, up to the 4 GB that 32-bit
