@@ -49,6 +49,5 @@ export function start_engine(on_line, on_exit = () => {})
             else
                 send_now(line);
         },
-        is_searching: () => searching,
     };
 }

@@ -28,12 +28,18 @@ const board = new Chessboard(element('board'), {
     extensions: [{ class: Markers, props: { autoMarkers: MARKER_TYPE.frame } }, { class: PromotionDialog }],
 });
 
-const engine = start_engine(on_engine_line, (status, error) => {
-    engine_ready = false;
-    show_status(`Korvane stopped (${error ?? 'status ' + status}). Reload the page to start it again.`, 'over');
-});
-engine.send('uci');
-engine.send('isready');
+let engine;
+try {
+    engine = start_engine(on_engine_line, (status, error) => {
+        engine_ready = false;
+        show_status(`Korvane stopped (${error ?? 'status ' + status}). Reload the page to start it again.`, 'over');
+    });
+    engine.send('uci');
+    engine.send('isready');
+} catch (error) {
+    engine = { send() {} };
+    queueMicrotask(() => show_status(`Korvane cannot start here: ${error.message}.`, 'over'));
+}
 
 // ---- The game's state on the page ----
 
