@@ -118,8 +118,8 @@ void list_missing_features(const ProcessorWords& words, int level, char* text, i
     for (const Feature& feature : FEATURES) {
         if (feature.level > level || has_feature(words, feature))
             continue;
-        const int written = std::snprintf(text + length, size_t(size - length), "%s%s", length ? ", " : "",
-                                          feature.name);
+        const int written =
+            std::snprintf(text + length, size_t(size - length), "%s%s", length ? ", " : "", feature.name);
         if (written < 0 || written >= size - length) {
             text[length] = '\0';  // whole names only
             return;
