@@ -3,9 +3,10 @@
 # UndefinedBehaviorSanitizer, and runs every test in both builds. Tests labelled "deep"
 # (the whole perft suite at full depth) and "long" (long match runs) are left to
 # `ctest --test-dir build -L deep` and `-L long`. A clang++ build runs the unit tests.
-# Then the tree is cross-built for ARM64 Linux and tested under qemu, and korvane.exe is
-# cross-built for Windows and tested under wine; last, one release archive per system is packed
-# from those builds and checked, and each x86-64 level is run on its oldest processor under qemu.
+# Then the tree is cross-built for ARM64 Linux and tested under qemu, korvane.exe is cross-built
+# for Windows and tested under wine, and the WebAssembly build is tested under node and in
+# headless Chromium; last, one release archive per system is packed from those builds and
+# checked, and each x86-64 level is run on its oldest processor under qemu.
 # KORVANE_ARCH (x86-64, x86-64-v2, x86-64-v3, native, armv8-a) sets the processor level; unset,
 # CMake chooses (x86-64-v2 on x86-64, armv8-a on ARM64).
 set -euo pipefail
@@ -43,6 +44,9 @@ tests/arm64/run_arm64_tests.sh
 
 # korvane.exe, cross-built for Windows and tested under wine.
 tests/windows/run_windows_tests.sh
+
+# The same tree as WebAssembly, tested under node and, with its page, in headless Chromium.
+tests/wasm/run_wasm_tests.sh
 
 # The release archives packed from the builds above, and each x86-64 level on its processors.
 tests/release/run_release_tests.sh

@@ -22,9 +22,9 @@ void split_lines(EngineProcess& engine, bool drop_carriage_return)
     }
 }
 
-bool start_engine_process(EngineProcess& engine, const std::string& path)
+bool start_engine_process(EngineProcess& engine, const std::string& path, const std::vector<std::string>& arguments)
 {
-    if (!launch_process(engine, path.empty() ? KORVANE_BINARY : path))
+    if (!launch_process(engine, path.empty() ? KORVANE_BINARY : path, arguments))
         return false;
     return wait_for_line(engine, [](const std::string& l) { return l == ENGINE_BANNER; }) != "<timeout>";
 }

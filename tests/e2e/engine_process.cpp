@@ -30,12 +30,22 @@ bool read_some(EngineProcess& engine, int timeout_ms)
     return true;
 }
 
-bool launch_process(EngineProcess& engine, const std::string& binary)
+bool launch_process(EngineProcess& engine, const std::string& binary, const std::vector<std::string>& arguments)
 {
     signal(SIGPIPE, SIG_IGN);
     int in[2], out[2];
     if (pipe(in) != 0 || pipe(out) != 0)
         return false;
+    // A cross-built engine runs under the emulator the build names (qemu-user for ARM64, node for
+    // WebAssembly).
+    const char* launcher = KORVANE_LAUNCHER;
+    std::vector<const char*> words;
+    if (launcher[0] != '\0')
+        words.push_back(launcher);
+    words.push_back(binary.c_str());
+    for (const std::string& argument : arguments)
+        words.push_back(argument.c_str());
+    words.push_back(nullptr);
     engine.pid = fork();
     if (engine.pid == 0) {
         dup2(in[0], 0);
@@ -44,12 +54,7 @@ bool launch_process(EngineProcess& engine, const std::string& binary)
         close(in[1]);
         close(out[0]);
         close(out[1]);
-        // A cross-built engine runs under the emulator the build names (qemu-user for ARM64).
-        const char* launcher = KORVANE_LAUNCHER;
-        if (launcher[0] != '\0')
-            execlp(launcher, launcher, binary.c_str(), static_cast<char*>(nullptr));
-        else
-            execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        execvp(words[0], const_cast<char* const*>(words.data()));
         _exit(127);
     }
     close(in[0]);

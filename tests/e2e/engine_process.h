@@ -16,10 +16,13 @@ struct EngineProcess {
     size_t next_line = 0;            // lines before this index have been consumed by waits
 };
 
-// Starts the engine (by default the binary built next to the tests) and waits for its banner.
-bool start_engine_process(EngineProcess& engine, const std::string& path = "");
-// Starts any program with its standard input and output on pipes, waiting for nothing.
-bool launch_process(EngineProcess& engine, const std::string& path);
+// Starts the engine (by default the binary built next to the tests), with the arguments given,
+// and waits for its banner.
+bool start_engine_process(EngineProcess& engine, const std::string& path = "",
+                          const std::vector<std::string>& arguments = {});
+// Starts any program with its arguments and its standard input and output on pipes, waiting for
+// nothing. A path without a slash is looked up in PATH (for example "node").
+bool launch_process(EngineProcess& engine, const std::string& path, const std::vector<std::string>& arguments = {});
 void send_text(EngineProcess& engine, const std::string& text);
 // Waits for the next unconsumed line that satisfies accept; returns it, or "<timeout>".
 // Lines passed over are consumed too (they stay in engine.lines).

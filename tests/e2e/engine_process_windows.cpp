@@ -62,7 +62,7 @@ bool read_some(EngineProcess& engine, int timeout_ms)
     return true;
 }
 
-bool launch_process(EngineProcess& engine, const std::string& binary)
+bool launch_process(EngineProcess& engine, const std::string& binary, const std::vector<std::string>& arguments)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE in_read, in_write, out_read, out_write;
@@ -82,7 +82,10 @@ bool launch_process(EngineProcess& engine, const std::string& binary)
     SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
 
     PROCESS_INFORMATION info = {};
-    const bool started = create_process_on("\"" + binary + "\"", in_read, out_write, info);
+    std::string command_line = "\"" + binary + "\"";
+    for (const std::string& argument : arguments)
+        command_line += " \"" + argument + "\"";
+    const bool started = create_process_on(command_line, in_read, out_write, info);
     CloseHandle(in_read);
     CloseHandle(out_write);
     if (!started) {

@@ -3,11 +3,15 @@
 // every "go" and charged with the time from "go" to "bestmove". Every move is checked against
 // the engine's own legal move list (and, with --stockfish, against that engine's "go perft 1").
 //
-//   korvane-match [--engine PATH] [--games N] [--time MS] [--inc MS] [--max-plies N]
-//                 [--stockfish PATH]
+//   korvane-match [--engine COMMAND [--engine COMMAND]] [--games N] [--time MS] [--inc MS]
+//                 [--max-plies N] [--stockfish PATH]
 //
-// The last lines report games, moves, illegal moves, crashes, time losses and how far the
-// engines went beyond the budget their own "go" handler computed (the overshoot).
+// Each --engine is a command line, a program and its arguments separated by blanks (for example
+// "node build-wasm/korvane.mjs"); a second --engine plays against the first, each taking White
+// in every other game. Without one, both sides are the korvane built beside this program.
+//
+// The last lines report games, each engine's wins, moves, illegal moves, crashes, time losses and
+// how far the engines went beyond the budget their own "go" handler computed (the overshoot).
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
@@ -41,7 +45,7 @@ const char* const OPENINGS[] = {
 };
 
 struct Options {
-    std::string engine = KORVANE_BINARY;
+    std::vector<std::string> engines;  // command lines, as given
     std::string stockfish;
     int games = 20;
     int time_ms = 1000;
@@ -52,12 +56,28 @@ struct Options {
 struct Totals {
     int games = 0, moves = 0, illegal = 0, crashes = 0, time_losses = 0;
     int white_wins = 0, black_wins = 0, draws = 0, adjudicated = 0;
+    int engine_wins[2] = {0, 0};       // [engine] as given on the command line
     std::vector<long long> overshoot;  // milliseconds beyond the computed budget, per move
 };
 
-bool start_korvane(EngineProcess& engine, const std::string& path)
+// A command line's words; its first is the program.
+std::vector<std::string> words_of(const std::string& command)
 {
-    if (!start_engine_process(engine, path))
+    std::vector<std::string> words;
+    for (size_t at = 0; (at = command.find_first_not_of(' ', at)) != std::string::npos;) {
+        const size_t end = std::min(command.find(' ', at), command.size());
+        words.push_back(command.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
+bool start_korvane(EngineProcess& engine, const std::string& command)
+{
+    std::vector<std::string> words = words_of(command);
+    if (words.empty())
+        words.push_back(KORVANE_BINARY);  // the default path is one word, blanks and all
+    if (!start_engine_process(engine, words[0], std::vector<std::string>(words.begin() + 1, words.end())))
         return false;
     send_text(engine, "uci\nisready\n");
     return wait_for_line(
@@ -201,7 +221,7 @@ int main(int argc, char** argv)
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string flag = argv[i];
         if (flag == "--engine")
-            o.engine = argv[i + 1];
+            o.engines.push_back(argv[i + 1]);
         else if (flag == "--stockfish")
             o.stockfish = argv[i + 1];
         else if (flag == "--games")
@@ -217,6 +237,12 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    if (o.engines.size() > 2) {
+        std::fprintf(stderr, "at most two --engine\n");
+        return 2;
+    }
+    while (o.engines.size() < 2)
+        o.engines.push_back(o.engines.empty() ? "" : o.engines[0]);
     start_engine();
     listen_during_search = false;
 
@@ -240,8 +266,8 @@ int main(int argc, char** argv)
     }
     for (int game = 0; game < o.games; ++game) {
         for (int e = 0; e < 2; ++e) {
-            if (engines[e].pid <= 0 && !start_korvane(engines[e], o.engine)) {
-                std::printf("engine %d does not start\n", e);
+            if (engines[e].pid <= 0 && !start_korvane(engines[e], o.engines[size_t(e)])) {
+                std::printf("engine %d does not start\n", e + 1);
                 totals.crashes += 1;
                 stop_engine_process(engines[e]);
             }
@@ -251,6 +277,8 @@ int main(int argc, char** argv)
         const int result = play_game(engines, game % 2, opening, o, totals, o.stockfish.empty() ? nullptr : &stockfish);
         totals.games += 1;
         result > 0 ? totals.white_wins++ : result < 0 ? totals.black_wins++ : totals.draws++;
+        if (result != 0)
+            totals.engine_wins[(result > 0) == (game % 2 == 0) ? 0 : 1]++;
         std::printf("game %d (%s): %s\n", game + 1, opening, result > 0 ? "1-0" : result < 0 ? "0-1" : "1/2-1/2");
         std::fflush(stdout);
         if (totals.crashes != crashes_before)
@@ -269,6 +297,10 @@ int main(int argc, char** argv)
 
     std::printf("results: +%d -%d =%d (white wins, black wins, draws), %d adjudicated at %d plies\n", totals.white_wins,
                 totals.black_wins, totals.draws, totals.adjudicated, o.max_plies);
+    for (int e = 0; e < 2; ++e)
+        std::printf("engine %d (%s): %d wins\n", e + 1,
+                    o.engines[size_t(e)].empty() ? KORVANE_BINARY : o.engines[size_t(e)].c_str(),
+                    totals.engine_wins[e]);
     std::printf("games: %d\nmoves: %d\nillegal moves: %d\ncrashes: %d\ntime losses: %d\n", totals.games, totals.moves,
                 totals.illegal, totals.crashes, totals.time_losses);
     long long sum = 0;
