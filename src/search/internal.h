@@ -19,8 +19,10 @@ extern int32_t root_move_scores[MAX_MOVES];            // the root list's orderi
 extern uint8_t follow_pv;
 
 // Ordering scores for a full move list (alpha-beta nodes and the root) and a capture list.
-void score_moves(const Move* moves, int32_t* scores, int count, Move hash_move);
-void score_captures(const Move* moves, int32_t* scores, int count);
+// Each returns the place of the first highest score (0 for an empty list): the move that
+// pick_move would bring to the front, found without another pass.
+int score_moves(const Move* moves, int32_t* scores, int count, Move hash_move);
+int score_captures(const Move* moves, int32_t* scores, int count);
 // Raises a history counter, saturating so that no search, however long, overflows it.
 void add_history(Move move, int32_t amount);
 
@@ -34,6 +36,17 @@ inline void update_pv(int ply, Move move)
     pv_length[ply] = length;
 }
 
+// Swaps entries i and j of a move list and its scores.
+inline void swap_moves(Move* moves, int32_t* scores, int i, int j)
+{
+    const Move m = moves[i];
+    moves[i] = moves[j];
+    moves[j] = m;
+    const int32_t s = scores[i];
+    scores[i] = scores[j];
+    scores[j] = s;
+}
+
 // Swaps the first highest-scoring entry of i..count-1 into place i: ties keep list order.
 inline void pick_move(Move* moves, int32_t* scores, int i, int count)
 {
@@ -41,14 +54,8 @@ inline void pick_move(Move* moves, int32_t* scores, int i, int count)
     for (int j = i + 1; j < count; ++j)
         if (scores[j] > scores[best])
             best = j;
-    if (best != i) {
-        Move m = moves[i];
-        moves[i] = moves[best];
-        moves[best] = m;
-        int32_t s = scores[i];
-        scores[i] = scores[best];
-        scores[best] = s;
-    }
+    if (best != i)
+        swap_moves(moves, scores, i, best);
 }
 
 // ---- Searches ----

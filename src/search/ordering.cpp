@@ -46,13 +46,14 @@ void add_history(Move move, int32_t amount)
     counter = counter > INT32_MAX - amount ? INT32_MAX : counter + amount;
 }
 
-void score_moves(const Move* moves, int32_t* scores, int count, Move hash_move)
+int score_moves(const Move* moves, int32_t* scores, int count, Move hash_move)
 {
     const bool pv_mode = follow_pv != 0;
     follow_pv = 0;
     const int ply = position.ply;
     const Move pv_move = pv_table[1][ply];
     const Piece* board = position.board;
+    int best = 0;
     for (int i = 0; i < count; ++i) {
         const Move move = moves[i];
         const Piece victim = board[to_of(move)];
@@ -66,20 +67,27 @@ void score_moves(const Move* moves, int32_t* scores, int count, Move hash_move)
             score += history_term(move) + killer_term(move, ply);
         }
         scores[i] = score;
+        if (score > scores[best])
+            best = i;
     }
+    return best;
 }
 
-void score_captures(const Move* moves, int32_t* scores, int count)
+int score_captures(const Move* moves, int32_t* scores, int count)
 {
     const Move pv_move = pv_table[1][position.ply];
     const Piece* board = position.board;
+    int best = 0;
     for (int i = 0; i < count; ++i) {
         const Move move = moves[i];
         if (move == pv_move) {
             scores[i] = PV_MOVE_BONUS;
             follow_pv = 1;  // whether or not the search is still on the variation
-            continue;
+        } else {
+            scores[i] = piece_value[board[to_of(move)]] - piece_value[board[from_of(move)]] + history_term(move);
         }
-        scores[i] = piece_value[board[to_of(move)]] - piece_value[board[from_of(move)]] + history_term(move);
+        if (scores[i] > scores[best])
+            best = i;
     }
+    return best;
 }

@@ -38,11 +38,14 @@ int32_t quiescence(int32_t alpha, int32_t beta)
     CaptureList list;
     int32_t scores[MAX_CAPTURES];
     generate_captures(list);
-    score_captures(list.moves, scores, list.count);
+    const int first = score_captures(list.moves, scores, list.count);
 
     bool searched = false;
     for (int i = 0; i < list.count; ++i) {
-        pick_move(list.moves, scores, i, list.count);
+        if (i == 0)
+            swap_moves(list.moves, scores, 0, first);  // the scoring found the best already
+        else
+            pick_move(list.moves, scores, i, list.count);
         const Move move = list.moves[i];
         make_capture(move);
         if (!move_was_legal()) {
@@ -101,6 +104,11 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
     // Step 5.
     const int32_t entry_alpha = alpha;
     const int extension = checked ? 1 : 0;
+    // The hash move is nearly always searched first: start loading its child's slot now, and it
+    // arrives while the moves are generated and scored.
+    const bool children_probe = depth + extension > 1;
+    if (children_probe && hash_move != 0)
+        prefetch_entry(key_after(hash_move));
 
     // Step 6. Null move: if passing still holds beta, a real move will too. The reduced search
     // runs at this node's own ply; the piece count is whatever the last evaluation left.
@@ -121,14 +129,17 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
     MoveList list;
     int32_t scores[MAX_MOVES];
     generate_moves(list);
-    score_moves(list.moves, scores, list.count, hash_move);
+    const int first = score_moves(list.moves, scores, list.count, hash_move);
 
     // Step 8. Best remaining move first; illegal moves are taken back unseen.
     bool searched = false;
-    const bool children_probe = depth + extension > 1;
+    if (children_probe && list.count > 0 && list.moves[first] != hash_move)
+        prefetch_entry(key_after(list.moves[first]));
     bool picked_ahead = false;
     for (int i = 0; i < list.count; ++i) {
-        if (!picked_ahead)
+        if (i == 0)
+            swap_moves(list.moves, scores, 0, first);  // the scoring found the best already
+        else if (!picked_ahead)
             pick_move(list.moves, scores, i, list.count);
         picked_ahead = false;
         const Move move = list.moves[i];
