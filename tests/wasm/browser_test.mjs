@@ -9,18 +9,14 @@
 // moves back (also while Korvane thinks), starts a new game as Black and plays it to its end;
 // every engine reply must be legal and come within its think time and a generous margin. The
 // bench page must give the bench signature. No console error may appear anywhere.
-import { spawn } from 'node:child_process';
-import { mkdirSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
-import { createRequire } from 'node:module';
-import { tmpdir } from 'node:os';
+import { mkdirSync, readFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
-import { fileURLToPath, pathToFileURL } from 'node:url';
+import { pathToFileURL } from 'node:url';
 
-const repo = fileURLToPath(new URL('../..', import.meta.url));
+import { open_browser, repo } from './chromium.mjs';
+
 const site = resolve(process.argv[2] ?? join(repo, 'build-wasm', 'site'));
 const screenshots = resolve(process.argv[3] ?? join(repo, 'build-wasm', 'screenshots'));
-const web_require = createRequire(join(repo, 'web', 'package.json'));
-const puppeteer = (await import(pathToFileURL(web_require.resolve('puppeteer-core')))).default;
 const { Chess } = await import(pathToFileURL(join(repo, 'web', 'node_modules', 'chess.js', 'dist', 'esm', 'chess.js')));
 
 const THINK_MS = 100;          // the page's shortest think time, to keep the test short
@@ -50,31 +46,8 @@ function random_below(n)
 
 // ---- The server and the browser ----
 
-function start_server()
-{
-    const server = spawn(process.execPath, [join(repo, 'web', 'serve.mjs'), site, '0'], { stdio: ['ignore', 'pipe', 'inherit'] });
-    return new Promise((done, fail) => {
-        let text = '';
-        server.stdout.on('data', chunk => {
-            text += chunk;
-            const found = text.match(/http:\/\/localhost:\d+\//);
-            if (found)
-                done({ server, url: found[0] });
-        });
-        server.on('exit', status => fail(new Error(`web/serve.mjs ended with status ${status}`)));
-    });
-}
-
-const { server, url } = await start_server();
-const profile = mkdtempSync(join(tmpdir(), 'korvane-chromium-'));
-const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-    headless: true,
-    userDataDir: profile,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--window-size=1200,900'],
-    defaultViewport: { width: 1200, height: 900 },
-});
+const { browser, url, close } = await open_browser(site, { defaultViewport: { width: 1200, height: 900 } },
+                                                    ['--window-size=1200,900']);
 
 const console_errors = [];
 async function open_page(path)
@@ -97,9 +70,7 @@ try {
     failures.push(`the test stopped: ${error.stack ?? error}`);
     console.log(failures.at(-1));
 } finally {
-    await browser.close();
-    server.kill();
-    rmSync(profile, { recursive: true, force: true });
+    await close();
 }
 
 check(console_errors.length === 0, `no console errors, but: ${console_errors.join('; ')}`);
