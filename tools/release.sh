@@ -9,9 +9,12 @@
 # The source is the commit itself (uncommitted changes are left out), built in dist/work (removed
 # at the end) with
 # the build's release flags (KORVANE_RELEASE: static, stripped, no build paths or time stamps),
-# so that the same commit gives the same bytes in any clone. The developer's build folders are
-# not touched. Installs the cross compilers, wine and qemu when they are missing.
+# so that the same commit gives the same bytes in any clone on a machine of this kind (a level
+# the build machine cannot run is built without a profile, and so differs from one built where
+# it can). The developer's build folders are not touched. Installs the cross compilers and zip
+# when they are missing.
 set -euo pipefail
+export LC_ALL=C  # file lists in one order whatever the caller's language
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -19,9 +22,7 @@ started=$SECONDS
 
 need=()
 command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || need+=(g++-mingw-w64-x86-64-posix)
-{ command -v wine >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; } || need+=(wine wine64)
 command -v aarch64-linux-gnu-g++ >/dev/null 2>&1 || need+=(g++-aarch64-linux-gnu)
-command -v qemu-x86_64 >/dev/null 2>&1 || need+=(qemu-user)
 command -v zip >/dev/null 2>&1 || need+=(zip)
 if [ ${#need[@]} -gt 0 ]; then
     apt-get update
@@ -37,11 +38,6 @@ rm -rf "$dist"
 mkdir -p "$work/source"
 git archive "$commit" | tar -x -C "$work/source"
 
-# Wine keeps its own prefix here, set up without any window.
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i >/dev/null 2>&1 || true
-wineserver -w || true
-
 # build NAME [CMAKE ARGUMENTS...]: one release build in dist/work/NAME.
 build() {
     local name=$1
@@ -56,16 +52,16 @@ windows=(-DCMAKE_TOOLCHAIN_FILE="$work/source/cmake/toolchain-mingw-w64.cmake")
 arm64=(-DCMAKE_TOOLCHAIN_FILE="$work/source/cmake/toolchain-aarch64-linux-gnu.cmake")
 for level in x86-64 x86-64-v2 x86-64-v3; do
     build "linux-$level" -DKORVANE_ARCH=$level
-    tools/release/package.sh "$work/linux-$level" "$dist" >/dev/null
+    "$work/source/tools/release/package.sh" "$work/linux-$level" "$dist" >/dev/null
     build "windows-$level" "${windows[@]}" -DKORVANE_ARCH=$level
-    tools/release/package.sh "$work/windows-$level" "$dist" >/dev/null
+    "$work/source/tools/release/package.sh" "$work/windows-$level" "$dist" >/dev/null
 done
 build linux-arm64 "${arm64[@]}" -DKORVANE_ARCH=armv8-a
-tools/release/package.sh --deb "$work/linux-arm64" "$dist" >/dev/null
-tools/release/package.sh --deb "$work/linux-x86-64-v2" "$dist" >/dev/null
+"$work/source/tools/release/package.sh" --deb "$work/linux-arm64" "$dist" >/dev/null
+"$work/source/tools/release/package.sh" --deb "$work/linux-x86-64-v2" "$dist" >/dev/null
 
 rm -rf "$work"
 cd "$dist"
-LC_ALL=C sha256sum -- *.tar.gz *.zip *.deb >SHA256SUMS
+sha256sum -- *.tar.gz *.zip *.deb >SHA256SUMS
 echo "Release of $commit in $((SECONDS - started)) s:"
 ls -l -- *.tar.gz *.zip *.deb SHA256SUMS

@@ -1,6 +1,7 @@
 // The evaluation's tables and weights: piece-square tables written as the board is seen from
 // White's side, and the hand-tuned weights of the positional terms, in centipawns. Shared by the
-// evaluation and by the tests' reference evaluation; no other folder uses them.
+// evaluation and by the tests' reference evaluation; position/ reads only the knight, bishop and
+// queen tables, through eval/piece_square_values.h.
 #pragma once
 #include <array>
 #include <cstdint>

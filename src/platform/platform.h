@@ -46,6 +46,11 @@ void* allocate_zeroed(size_t bytes);
 void* allocate_zeroed_huge(size_t bytes);
 void release_memory(void* block, size_t bytes);
 
+// Whether a fresh zero-filled block costs nothing until used, as a new mapping of the system's
+// does: a table is then cleared by taking a fresh one. Where it does not (the WebAssembly heap
+// never shrinks and zeroes used memory by hand), it is cleared in place.
+extern const bool FRESH_MEMORY_IS_FREE;
+
 // The largest block allocate_zeroed will hand out. Tests lower it to act out a machine that
 // cannot give the memory asked for.
 extern size_t allocation_limit_bytes;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 size_t allocation_limit_bytes = SIZE_MAX;
+const bool FRESH_MEMORY_IS_FREE = true;
 
 namespace {
 

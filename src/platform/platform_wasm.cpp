@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 size_t allocation_limit_bytes = SIZE_MAX;
+const bool FRESH_MEMORY_IS_FREE = false;
 
 namespace {
 

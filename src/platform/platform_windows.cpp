@@ -7,6 +7,7 @@
 #include <windows.h>
 
 size_t allocation_limit_bytes = SIZE_MAX;
+const bool FRESH_MEMORY_IS_FREE = true;
 
 namespace {
 

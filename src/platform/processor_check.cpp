@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #if defined(__x86_64__) || defined(_M_X64)
 #if defined(_MSC_VER)
@@ -92,10 +91,9 @@ void check_processor()
     std::_Exit(1);
 }
 
-#if defined(_MSC_VER)
-#pragma section(".CRT$XCB", read)
-__declspec(allocate(".CRT$XCB")) void (*const processor_check_entry)() = check_processor;
-#else
+// GCC and clang run constructors by priority, 101 the first a program may take. (Another
+// compiler would have to be given its own hook here; without one the check does not run.)
+#if defined(__GNUC__) || defined(__clang__)
 __attribute__((constructor(101))) void check_processor_first() { check_processor(); }
 #endif
 #endif

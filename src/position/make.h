@@ -96,7 +96,9 @@ inline int32_t sum_error() { return position.piece_square_sum - compute_piece_sq
 
 // The key the position will have once move is made, computed without making it (the search
 // starts loading the table slot of a move it will try next). Debug builds check it against
-// every make.
+// every make. Any move word may be given (the table's move is not matched against the list
+// first): the squares it derives are kept on the board, and a move of another position only
+// gives a key of no use.
 inline uint64_t key_after(Move move)
 {
     const Position& p = position;
@@ -116,11 +118,11 @@ inline uint64_t key_after(Move move)
         break;
     }
     case MOVE_EN_PASSANT: {
-        const Square taken = p.turn == 0 ? to - 8 : to + 8;
+        const Square taken = (p.turn == 0 ? to - 8 : to + 8) & 63;
         key ^= piece_square_keys[p.board[taken]][taken];
         break;
     }
-    case MOVE_DOUBLE_PUSH: key ^= ep_keys[p.turn == 0 ? to - 8 : to + 8]; break;
+    case MOVE_DOUBLE_PUSH: key ^= ep_keys[(p.turn == 0 ? to - 8 : to + 8) & 63]; break;
     case MOVE_PROMOTE_QUEEN:
     case MOVE_PROMOTE_ROOK:
     case MOVE_PROMOTE_BISHOP:

@@ -1,7 +1,7 @@
-// The one global position, the encodings every subsystem shares, and the operations on the
-// position: FEN and board print, make/unmake, keys and key history, attack tests, move text.
+// The one global position and the operations on it: FEN and board print, make/unmake, keys
+// and key history, attack tests, move text. The encodings every subsystem shares are in
+// position/encoding.h, included here.
 #pragma once
-#include <array>
 #include <cstdint>
 
 #include "position/encoding.h"

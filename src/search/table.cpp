@@ -38,6 +38,8 @@ uint64_t table_entries_for(int32_t megabytes)
 bool allocate_table(uint64_t entry_count)
 {
     init_keys();
+    if (entry_count > SIZE_MAX / sizeof(HashEntry))
+        return false;  // more bytes than this system's sizes can count
     auto* slots = static_cast<HashEntry*>(allocate_zeroed_huge(entry_count * sizeof(HashEntry)));
     if (slots == nullptr)
         return false;
@@ -53,10 +55,10 @@ void clear_table()
 {
     if (table.entry_count == 0 || table.clean)
         return;
-    // Fresh pages from the system are zero already and cost nothing until used, which is far
-    // quicker than writing zeros over a large table. Without fresh memory, write the zeros.
+    // Where fresh pages are zero already and cost nothing until used, taking them is far quicker
+    // than writing zeros over a large table. Elsewhere, or without fresh memory, write the zeros.
     const size_t bytes = table.entry_count * sizeof(HashEntry);
-    auto* fresh = static_cast<HashEntry*>(allocate_zeroed_huge(bytes));
+    auto* fresh = FRESH_MEMORY_IS_FREE ? static_cast<HashEntry*>(allocate_zeroed_huge(bytes)) : nullptr;
     if (fresh != nullptr) {
         release_memory(table.slots, bytes);
         table.slots = fresh;

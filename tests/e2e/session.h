@@ -22,9 +22,14 @@ const char* const TIMEOUT = "<timeout>";
 constexpr long long PROMPT_MS = 10000;
 
 // How long a session waits before it reads "<timeout>": reply_ms for a line, a reply up to
-// "readyok" and the program's exit; search_ms for the best move that ends a search.
+// "readyok" and the program's exit; search_ms for the best move that ends a search. A build may
+// give replies longer (KORVANE_REPLY_MS): the WebAssembly heap never gives memory back, so a
+// large table taken again is zeroed by hand, seconds for 2048 MB on a loaded machine.
+#ifndef KORVANE_REPLY_MS
+#define KORVANE_REPLY_MS 10000
+#endif
 struct Waits {
-    int reply_ms = 10000;
+    int reply_ms = KORVANE_REPLY_MS;
     int search_ms = 60000;
 };
 

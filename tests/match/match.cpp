@@ -61,7 +61,7 @@ struct Totals {
 };
 
 // A command line's words; its first is the program.
-std::vector<std::string> words_of(const std::string& command)
+std::vector<std::string> command_words(const std::string& command)
 {
     std::vector<std::string> words;
     for (size_t at = 0; (at = command.find_first_not_of(' ', at)) != std::string::npos;) {
@@ -74,7 +74,7 @@ std::vector<std::string> words_of(const std::string& command)
 
 bool start_korvane(EngineProcess& engine, const std::string& command)
 {
-    std::vector<std::string> words = words_of(command);
+    std::vector<std::string> words = command_words(command);
     if (words.empty())
         words.push_back(KORVANE_BINARY);  // the default path is one word, blanks and all
     if (!start_engine_process(engine, words[0], std::vector<std::string>(words.begin() + 1, words.end())))

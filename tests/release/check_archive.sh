@@ -39,7 +39,8 @@ case $name in
     grep -q $'\r$' "$folder/README.txt" || fail "README.txt lacks Windows line ends"
     # cmd.exe makes the pipe, inside wine, as a Windows interface would.
     printf 'uci\r\nquit\r\n' >"$unpacked/commands.txt"
-    reply=$(cd "$folder" && wine cmd /c "type ..\commands.txt | korvane.exe" 2>/dev/null | tr -d '\r')
+    reply=$(cd "$folder" && wine cmd /c "type ..\commands.txt | korvane.exe" 2>/dev/null | tr -d '\r') ||
+        fail "its engine did not answer \"uci\" and end"
     bench=(wine "$folder/korvane-bench.exe")
     ;;
 *)
@@ -49,13 +50,14 @@ case $name in
     [ -x "$folder/korvane" ] || fail "korvane is not executable"
     runner=()
     case $name in *-arm64-*) runner=(qemu-aarch64) ;; esac
-    reply=$(printf 'uci\nquit\n' | "${runner[@]}" "$folder/korvane")
+    reply=$(printf 'uci\nquit\n' | "${runner[@]}" "$folder/korvane") || fail "its engine did not answer \"uci\" and end"
     bench=("${runner[@]}" "$folder/korvane-bench")
     ;;
 esac
 [ "$reply" = "$expected" ] || fail "the uci reply differs:"$'\n'"$reply"
 
 read -r depth signature <"$repo/tests/data/bench_signature.txt"
-nodes=$("${bench[@]}" "$depth" 2>/dev/null | tr -d '\r' | sed -n 's/^Bench: \([0-9]*\) nodes.*/\1/p')
+nodes=$("${bench[@]}" "$depth" 2>/dev/null | tr -d '\r' | sed -n 's/^Bench: \([0-9]*\) nodes.*/\1/p') ||
+    fail "its bench did not run"
 [ "$nodes" = "$signature" ] || fail "bench signature ${nodes:-missing}, recorded $signature"
 echo "$name: checksum, contents, uci reply and bench signature ($signature) as expected"

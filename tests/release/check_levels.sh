@@ -38,7 +38,7 @@ for i in 0 1 2; do
     status=0
     run "$below" "$dir/korvane" </dev/null >"$scratch/stdout" || status=$?
     refusal=$(grep -v '^qemu-x86_64: ' "$scratch/stderr" || true)
-    if [ $status -eq 1 ] && [ ! -s "$scratch/stdout" ] && [ "$(echo "$refusal" | wc -l)" -eq 1 ] &&
+    if [ $status -eq 1 ] && [ ! -s "$scratch/stdout" ] && [ -n "$refusal" ] && [ "$(echo "$refusal" | wc -l)" -eq 1 ] &&
         [[ $refusal == *"built for $level processors"*"take korvane-"*"-linux-${levels[$((i - 1))]}.tar.gz instead." ]]; then
         echo "$level on $below: refuses: $refusal"
     else

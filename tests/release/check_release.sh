@@ -7,6 +7,15 @@
 #   tests/release/check_release.sh
 # Takes about ten minutes: two whole releases are built.
 set -euo pipefail
+export LC_ALL=C
+need=()
+{ command -v wine >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; } || need+=(wine wine64)
+command -v qemu-x86_64 >/dev/null 2>&1 || need+=(qemu-user)
+command -v unzip >/dev/null 2>&1 || need+=(unzip)
+if [ ${#need[@]} -gt 0 ]; then
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${need[@]}"
+fi
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 commit=$(git -C "$repo" rev-parse HEAD)
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/korvane-release-check.XXXXXX")
@@ -31,6 +40,8 @@ cat "$scratch/first.sums"
 [ "$(ls "$dist"/*.deb | wc -l)" -eq 2 ] || { echo "expected 2 Debian packages" >&2; exit 1; }
 
 export WINEPREFIX="$scratch/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineboot -i >/dev/null 2>&1 || true
+wineserver -w || true
 for archive in "$dist"/*.tar.gz "$dist"/*.zip; do
     "$repo/tests/release/check_archive.sh" "$archive"
 done

@@ -8,6 +8,7 @@
 # The whole release (every archive, the Debian packages, two clones byte for byte alike) is
 # tests/release/check_release.sh.
 set -euo pipefail
+export LC_ALL=C
 cd "$(dirname "$0")/../.."
 jobs=$(nproc 2>/dev/null || echo 2)
 started=$SECONDS
@@ -18,14 +19,14 @@ for dir in build build-windows build-arm64; do
         exit 1
     fi
 done
-command -v zip >/dev/null 2>&1 && command -v unzip >/dev/null 2>&1 ||
-    { apt-get update && apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends zip unzip; }
+{ command -v zip && command -v unzip && command -v qemu-x86_64; } >/dev/null 2>&1 ||
+    { apt-get update && apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends zip unzip qemu-user; }
 
 rm -rf build-packages
 for dir in build build-windows build-arm64; do
     tools/release/package.sh "$dir" build-packages >/dev/null
 done
-(cd build-packages && LC_ALL=C sha256sum -- *.tar.gz *.zip >SHA256SUMS)
+(cd build-packages && sha256sum -- *.tar.gz *.zip >SHA256SUMS)
 export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 for archive in build-packages/*.tar.gz build-packages/*.zip; do
     tests/release/check_archive.sh "$archive"

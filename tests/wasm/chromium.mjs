@@ -33,6 +33,10 @@ export async function open_browser(site, extra_options = {}, extra_args = [])
 {
     const { server, url } = await serve(site);
     const profile = mkdtempSync(join(tmpdir(), 'korvane-chromium-'));
+    const stop_server = () => {
+        server.kill();
+        rmSync(profile, { recursive: true, force: true });
+    };
     const browser = await puppeteer.launch({
         executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
         headless: true,
@@ -41,11 +45,13 @@ export async function open_browser(site, extra_options = {}, extra_args = [])
         args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
                '--disable-component-update', '--disable-sync', ...extra_args],
         ...extra_options,
+    }).catch(error => {
+        stop_server();  // no server left listening when the browser cannot start
+        throw error;
     });
     const close = async () => {
         await browser.close();
-        server.kill();
-        rmSync(profile, { recursive: true, force: true });
+        stop_server();
     };
     return { browser, url, close };
 }

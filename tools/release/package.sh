@@ -52,8 +52,12 @@ write_readme() {
             -e "s|@SYSTEM_TEXT@|$system_text|g" -e "s|@PROCESSOR_TEXT@|$processor_text|g" >"$target"
 }
 
+# Tags: the kind of package, the system, the processor, and x86linux for lines that need both
+# an x86-64 processor and Linux.
 processor_tag=x86
 [ "$LEVEL" = armv8-a ] && processor_tag=arm64
+x86linux=""
+[ "$processor_tag" = x86 ] && [ "$SYSTEM" = linux ] && x86linux=",x86linux"
 
 # The archive: one folder named as the archive, holding the three programs and the README.
 folder=$staging/archive/$NAME
@@ -61,7 +65,7 @@ mkdir -p "$folder"
 for program in korvane korvane-perft korvane-bench; do
     install -m 755 "$build/$program$EXE_SUFFIX" "$folder/"
 done
-write_readme "archive,$SYSTEM,$processor_tag" "$folder/README.txt"
+write_readme "archive,$SYSTEM,$processor_tag$x86linux" "$folder/README.txt"
 chmod 644 "$folder/README.txt"
 find "$staging/archive" -exec touch -h -d "@$epoch" {} +
 if [ "$SYSTEM" = windows ]; then
@@ -82,7 +86,7 @@ mkdir -p "$root/DEBIAN" "$root/usr/games" "$root/usr/share/doc/korvane"
 for program in korvane korvane-perft korvane-bench; do
     install -m 755 "$build/$program" "$root/usr/games/"
 done
-write_readme "debian,$processor_tag" "$root/usr/share/doc/korvane/README.txt"
+write_readme "debian,$processor_tag$x86linux" "$root/usr/share/doc/korvane/README.txt"
 chmod 644 "$root/usr/share/doc/korvane/README.txt"
 case $LEVEL in
 armv8-a) needs="any 64-bit ARM processor (ARMv8-A)" ;;
