@@ -1,6 +1,7 @@
 // The transposition table, move ordering, and the searches.
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -56,6 +57,15 @@ TEST(Table, FreshTableKnowsNothing)
     EXPECT_EQ(probe_table(1, -50, 50, flag, move), 0);
     EXPECT_EQ(flag, PROBE_NOTHING);
     EXPECT_EQ(move, 0);
+}
+
+// A slot count whose byte count wraps round to a few bytes must be refused, not taken as a tiny
+// block with a vast slot count that every probe would read beyond.
+TEST(Table, SizeBeyondWhatBytesCountIsRefused)
+{
+    const uint64_t kept = table.entry_count;
+    EXPECT_FALSE(allocate_table(SIZE_MAX / sizeof(HashEntry) + 1));
+    EXPECT_EQ(table.entry_count, kept);
 }
 
 TEST(Table, DepthPreferredReplacement)
