@@ -7,12 +7,11 @@
 #   - SHA256SUMS over all of them.
 #   tools/release.sh
 # The source is the commit itself (uncommitted changes are left out), built in dist/work (removed
-# at the end) with
-# the build's release flags (KORVANE_RELEASE: static, stripped, no build paths or time stamps),
-# so that the same commit gives the same bytes in any clone on a machine of this kind (a level
-# the build machine cannot run is built without a profile, and so differs from one built where
-# it can). The developer's build folders are not touched. Installs the cross compilers and zip
-# when they are missing.
+# at the end) with the build's release flags (KORVANE_RELEASE: static, stripped, no build paths
+# or time stamps), so that the same commit gives the same bytes in any clone on a machine of this
+# kind (a level the build machine cannot run is built without a profile, and so differs from one
+# built where it can). The developer's build folders are not touched. Installs the cross
+# compilers and zip when they are missing.
 set -euo pipefail
 export LC_ALL=C  # file lists in one order whatever the caller's language
 repo=$(cd "$(dirname "$0")/.." && pwd)
