@@ -56,7 +56,7 @@ int32_t evaluate_fen(const std::string& fen)
     return score;
 }
 
-class EvalTerms : public ::testing::TestWithParam<EvalCase> {
+class HandWorkedEval : public ::testing::TestWithParam<EvalCase> {
 protected:
     static void SetUpTestSuite()
     {
@@ -67,7 +67,7 @@ protected:
 
 // The score, the piece count left in the position, and the same position with the other side
 // to move giving the exact negation with the same count.
-TEST_P(EvalTerms, HandWorkedScore)
+TEST_P(HandWorkedEval, HandWorkedScore)
 {
     const EvalCase& c = GetParam();
     const int32_t expected_count = c.pieces == KEEPS_COUNT ? SENTINEL : c.pieces;
@@ -116,7 +116,7 @@ const EvalCase MATERIAL_CASES[] = {
     // isolated, which cancels; neither passed. PS = 6 - 2 - 20 + 20 = 4.
     {"PawnTablesG5G6", "4k3/8/6p1/6P1/8/8/8/4K3 w - - 0 1", 4, 0},
 };
-INSTANTIATE_TEST_SUITE_P(Material, EvalTerms, ::testing::ValuesIn(MATERIAL_CASES), case_name);
+INSTANTIATE_TEST_SUITE_P(Material, HandWorkedEval, ::testing::ValuesIn(MATERIAL_CASES), case_name);
 
 // ---------------------------------------------------------------------------------------------
 // King tables: middlegame tables for each colour, the shared endgame table.
@@ -136,7 +136,7 @@ const EvalCase KING_CASES[] = {
     // Kh1 -9, kc6 20: -9 - 20 = -29 from White's view; Black to move: +29.
     {"EndgameKingTableBlackToMove", "8/8/2k5/8/8/8/8/7K b - - 0 1", 29, 0},
 };
-INSTANTIATE_TEST_SUITE_P(Kings, EvalTerms, ::testing::ValuesIn(KING_CASES), case_name);
+INSTANTIATE_TEST_SUITE_P(Kings, HandWorkedEval, ::testing::ValuesIn(KING_CASES), case_name);
 
 // ---------------------------------------------------------------------------------------------
 // Phase threshold. The kings on f2 and g8 show the phase: mg Kf2 = -15 - 116 = -131 and
@@ -165,7 +165,7 @@ const EvalCase PHASE_CASES[] = {
     // backward nor passed). 2060 - 200 - 20 + 10 = 1850.
     {"BelowThresholdOneQueenSide", "6k1/pp6/8/8/8/8/P4K2/2QQ4 w - - 0 1", 1850, 2},
 };
-INSTANTIATE_TEST_SUITE_P(Phase, EvalTerms, ::testing::ValuesIn(PHASE_CASES), case_name);
+INSTANTIATE_TEST_SUITE_P(Phase, HandWorkedEval, ::testing::ValuesIn(PHASE_CASES), case_name);
 
 // ---------------------------------------------------------------------------------------------
 // Endgame material rules.
@@ -187,7 +187,7 @@ const EvalCase ENDGAME_RULE_CASES[] = {
     // 525 - 425 + 37 = 137.
     {"SameColouredBishopsNotHalved", "b3k3/8/8/p7/P1K5/3B4/7P/8 w - - 0 1", 137, 2},
 };
-INSTANTIATE_TEST_SUITE_P(EndgameRules, EvalTerms, ::testing::ValuesIn(ENDGAME_RULE_CASES), case_name);
+INSTANTIATE_TEST_SUITE_P(EndgameRules, HandWorkedEval, ::testing::ValuesIn(ENDGAME_RULE_CASES), case_name);
 
 // ---------------------------------------------------------------------------------------------
 // Bishop rules. Where a4/a5 appear they only keep pawns on the board: Pa4 isolated -20 and
@@ -218,7 +218,7 @@ const EvalCase BISHOP_CASES[] = {
     // -20 x 3 = -60, table -4. PS = 4 + 30 - 22 - 44 = -32. -525 - 32 = -557.
     {"BlackBlockedBishopA7WrapsToH5", "4k3/b7/1p6/7p/8/8/8/4K3 w - - 0 1", -557, 1},
 };
-INSTANTIATE_TEST_SUITE_P(Bishops, EvalTerms, ::testing::ValuesIn(BISHOP_CASES), case_name);
+INSTANTIATE_TEST_SUITE_P(Bishops, HandWorkedEval, ::testing::ValuesIn(BISHOP_CASES), case_name);
 
 // ---------------------------------------------------------------------------------------------
 // Pawn structure. Endgame cases have kings g1/g8 (0 each).
@@ -275,7 +275,7 @@ const EvalCase PAWN_CASES[] = {
     // W = 2020, B = 2120. -100 - 58 = -158.
     {"BlackPassedMiddlegame", "rr1q2k1/8/8/8/3p4/8/8/RR1Q2K1 w - - 0 1", -158, 6},
 };
-INSTANTIATE_TEST_SUITE_P(Pawns, EvalTerms, ::testing::ValuesIn(PAWN_CASES), case_name);
+INSTANTIATE_TEST_SUITE_P(Pawns, HandWorkedEval, ::testing::ValuesIn(PAWN_CASES), case_name);
 
 // ---------------------------------------------------------------------------------------------
 // Queens, rooks and knights.
@@ -330,7 +330,7 @@ const EvalCase PIECE_CASES[] = {
     // Black to move +268.
     {"BlackKnightOutpost", "6k1/8/8/8/2n5/2P5/8/6K1 b - - 0 1", 268, 1},
 };
-INSTANTIATE_TEST_SUITE_P(Pieces, EvalTerms, ::testing::ValuesIn(PIECE_CASES), case_name);
+INSTANTIATE_TEST_SUITE_P(Pieces, HandWorkedEval, ::testing::ValuesIn(PIECE_CASES), case_name);
 
 // ---------------------------------------------------------------------------------------------
 // King shelter in the middlegame (mg baseline pieces, kings g1/g8).
@@ -352,7 +352,7 @@ const EvalCase SHELTER_CASES[] = {
     // Rooks a1 b1 against a8 c8 cancel; pawns mirror each other. PS = 116.
     {"ExposedBlackKing", "rkrq4/5ppp/8/8/8/8/5PPP/RR1Q2K1 w - - 0 1", 116, 6},
 };
-INSTANTIATE_TEST_SUITE_P(Shelter, EvalTerms, ::testing::ValuesIn(SHELTER_CASES), case_name);
+INSTANTIATE_TEST_SUITE_P(Shelter, HandWorkedEval, ::testing::ValuesIn(SHELTER_CASES), case_name);
 
 // ---------------------------------------------------------------------------------------------
 // Whole positions with known figures.
@@ -368,6 +368,6 @@ const EvalCase WHOLE_POSITION_CASES[] = {
     // kh7 +6 + 40 + 0 + 12 + 0 = +58. PS = 22 - 10 + 4 = 16. 1380 - 2330 + 16 = -934.
     {"MiddlegameTestPosition", "8/3pp2k/1npbpQpp/1p6/3P4/2P3q1/1P4P1/7K w - - 0 1", -934, 4},
 };
-INSTANTIATE_TEST_SUITE_P(WholePositions, EvalTerms, ::testing::ValuesIn(WHOLE_POSITION_CASES), case_name);
+INSTANTIATE_TEST_SUITE_P(WholePositions, HandWorkedEval, ::testing::ValuesIn(WHOLE_POSITION_CASES), case_name);
 
 }  // namespace

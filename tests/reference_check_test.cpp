@@ -38,6 +38,15 @@ void expect_same_evaluation(const char* fen, int played)
     const int32_t fast = evaluate();
     ASSERT_EQ(fast, reference) << fen << " after " << played << " random moves";
     ASSERT_EQ(position.piece_count, counted ? reference_count : -1) << fen << " after " << played << " random moves";
+
+    // The explanation's terms add up to the same score (a drawn ending scores 0 whatever they are).
+    EvalTerms terms;
+    ASSERT_EQ(explain_evaluation(terms), fast) << fen << " after " << played << " random moves";
+    int32_t white_view = 0;
+    for (int t = 0; t < TERM_COUNT; ++t)
+        white_view += terms.value[0][t] - terms.value[1][t];
+    ASSERT_EQ(terms.drawn_ending ? 0 : position.turn == 0 ? white_view : -white_view, fast) << fen;
+    ASSERT_EQ(terms.drawn_ending, !counted) << fen;
 }
 
 }  // namespace

@@ -190,16 +190,20 @@ uint64_t passed_pawns(uint64_t pawns, uint64_t enemy_pawns)
     return pawns & ~(held_on_file | beside(held_on_file)) & ~Side<US>::BACK_RANK;
 }
 
-// Isolated, backward, doubled and passed pawns of US, from the two pawn sets. Adds to mg and
-// eg in US's favour.
+// Isolated, backward and doubled pawns of US, from the two pawn sets. Adds to mg and eg in US's
+// favour (the penalties as negative numbers).
+// Isolated: no pawn of the side on either neighbouring file.
+inline uint64_t isolated_pawns(uint64_t pawns)
+{
+    const unsigned files = files_of(pawns);
+    return pawns & ~file_squares((files << 1) | (files >> 1));
+}
+
 template <int US>
-void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, int32_t& mg, int32_t& eg)
+void pawn_weaknesses(uint64_t pawns, uint64_t enemy_pawns, uint64_t isolated, int32_t& mg, int32_t& eg)
 {
     const unsigned files = files_of(pawns);
     int32_t both = 0;
-
-    // Isolated: no pawn of US on either neighbouring file.
-    const uint64_t isolated = pawns & ~file_squares((files << 1) | (files >> 1));
     mg -= ISOLATED_PAWN_MIDDLEGAME * square_count(isolated);
     eg -= ISOLATED_PAWN_ENDGAME * square_count(isolated);
 
@@ -215,8 +219,18 @@ void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, i
         const int count = square_count(pawns & (A_FILE << std::countr_zero(rest)));
         both -= DOUBLED_PAWN * count * (count - 1);
     }
+    mg += both;
+    eg += both;
+}
 
-    // Passed: their blockade is judged with the pieces (pawn_blockade).
+// Passed pawns of US by how far they have come, more when a neighbouring file has a pawn of US
+// and more again when that pawn stands one rank behind. Their blockade is judged with the pieces
+// (pawn_blockade).
+template <int US>
+void passed_pawn_bonus(uint64_t pawns, uint64_t enemy_pawns, uint64_t isolated, const PawnFiles& us, int32_t& mg,
+                       int32_t& eg)
+{
+    int32_t both = 0;
     for_each_square(passed_pawns<US>(pawns, enemy_pawns), [&](Square s) {
         const int f = file_of(s) + 1, r = relative_rank<US>(s);
         mg += PASSED_PAWN_MIDDLEGAME * r;
@@ -229,6 +243,15 @@ void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, i
     });
     mg += both;
     eg += both;
+}
+
+// The pawn terms of US that the pawn sets alone decide, in either phase.
+template <int US>
+void pawn_structure(uint64_t pawns, uint64_t enemy_pawns, const PawnFiles& us, int32_t& mg, int32_t& eg)
+{
+    const uint64_t isolated = isolated_pawns(pawns);
+    pawn_weaknesses<US>(pawns, enemy_pawns, isolated, mg, eg);
+    passed_pawn_bonus<US>(pawns, enemy_pawns, isolated, us, mg, eg);
 }
 
 PawnEntry& pawn_entry(uint64_t white_pawns, uint64_t black_pawns)
@@ -409,9 +432,43 @@ bool has_opposite_bishops(const Army& w, const Army& b)
            b.bishop_count == 1 && square_colour(lowest_square(w.bishops)) != square_colour(lowest_square(b.bishops));
 }
 
-}  // namespace
+// What the explanation records: each side's value of a term (nothing at all when evaluating
+// for the search). Returns the term from White's view, as the sum takes it.
+template <bool EXPLAIN>
+inline int32_t term(EvalTerms* terms, EvalTerm which, int32_t white, int32_t black)
+{
+    if constexpr (EXPLAIN) {
+        terms->value[WHITE_SIDE][which] += white;
+        terms->value[BLACK_SIDE][which] += black;
+    }
+    return white - black;
+}
 
-int32_t evaluate()
+// The pawn, knight, bishop and queen tables of US, and its pawn terms of one phase, worked out
+// from the board: the search takes the same sums from make's running sum and the pawn entry.
+template <int US>
+void explain_pawns_and_tables(EvalTerms& terms, const Army& a, uint64_t enemy_pawns, bool middlegame)
+{
+    const bool white = US == WHITE_SIDE;
+    int32_t& tables = terms.value[US][TERM_PIECE_SQUARES];
+    tables += table_sum(a.pawns, white ? WHITE_PAWN_TABLE : BLACK_PAWN_TABLE);
+    tables += table_sum(a.knights, white ? WHITE_KNIGHT_TABLE : BLACK_KNIGHT_TABLE);
+    tables += table_sum(a.bishops, white ? WHITE_BISHOP_TABLE : BLACK_BISHOP_TABLE);
+    tables += table_sum(a.queens, white ? WHITE_QUEEN_TABLE : BLACK_QUEEN_TABLE);
+    PawnFiles files;
+    fill_pawn_files<US>(a.pawns, files);
+    int32_t weak_mg = 0, weak_eg = 0, passed_mg = 0, passed_eg = 0;
+    const uint64_t isolated = isolated_pawns(a.pawns);
+    pawn_weaknesses<US>(a.pawns, enemy_pawns, isolated, weak_mg, weak_eg);
+    passed_pawn_bonus<US>(a.pawns, enemy_pawns, isolated, files, passed_mg, passed_eg);
+    terms.value[US][TERM_PAWN_STRUCTURE] += middlegame ? weak_mg : weak_eg;
+    terms.value[US][TERM_PASSED_PAWNS] += middlegame ? passed_mg : passed_eg;
+}
+
+// The evaluation, with or without its explanation: one body, so that the terms shown are the
+// terms the search adds up.
+template <bool EXPLAIN>
+KORVANE_ALWAYS_INLINE int32_t evaluate_with(EvalTerms* terms)
 {
     const Army w = army_of<WHITE_SIDE>(), b = army_of<BLACK_SIDE>();
     // The pawn entry is needed only after the piece terms: start loading it now.
@@ -421,17 +478,30 @@ int32_t evaluate()
     // Material and piece-square sums (the knights', bishops' and queens' kept in step by make
     // and unmake), and the bishop rules.
     int32_t ps = position.piece_square_sum;
-    ps += bishop_terms<WHITE_SIDE>(w) - bishop_terms<BLACK_SIDE>(b);
+    ps += term<EXPLAIN>(terms, TERM_BISHOPS, bishop_terms<WHITE_SIDE>(w), bishop_terms<BLACK_SIDE>(b));
 
     // The phase, and material that draws or tends to.
     const int32_t threshold = (w.queen_count > 0 && b.queen_count > 0) ? PHASE_THRESHOLD_BOTH_QUEENS : PHASE_THRESHOLD;
     const bool middlegame = white_material >= threshold || black_material >= threshold;
+    if constexpr (EXPLAIN) {
+        terms->middlegame = middlegame;
+        explain_pawns_and_tables<WHITE_SIDE>(*terms, w, b.pawns, middlegame);
+        explain_pawns_and_tables<BLACK_SIDE>(*terms, b, w.pawns, middlegame);
+    }
     if (!middlegame) {
-        if (is_drawn_ending(w, b))
+        if (is_drawn_ending(w, b)) {
+            if constexpr (EXPLAIN) {
+                term<true>(terms, TERM_MATERIAL, white_material, black_material);
+                terms->drawn_ending = true;
+                terms->score = 0;
+            }
             return 0;  // before the piece count is handed on: it keeps its earlier value
+        }
         if (has_opposite_bishops(w, b)) {
             white_material /= 2;
             black_material /= 2;
+            if constexpr (EXPLAIN)
+                terms->material_halved = true;
         }
     }
 
@@ -443,25 +513,30 @@ int32_t evaluate()
         ps += pawns.middlegame;
     } else {
         ps += pawns.endgame;
-        ps += pawn_blockade<WHITE_SIDE>(w.pawns, b.pawns) - pawn_blockade<BLACK_SIDE>(b.pawns, w.pawns);
+        ps += term<EXPLAIN>(terms, TERM_PASSED_PAWNS, pawn_blockade<WHITE_SIDE>(w.pawns, b.pawns),
+                            pawn_blockade<BLACK_SIDE>(b.pawns, w.pawns));
     }
 
     // Queens and rooks; a king on its own back rank is cut off by a piece on the seventh.
     const bool black_king_on_back_rank = relative_rank<BLACK_SIDE>(position.black_king) == 0;
     const bool white_king_on_back_rank = relative_rank<WHITE_SIDE>(position.white_king) == 0;
     if (!middlegame)
-        ps += queen_terms<WHITE_SIDE>(w, black_king_on_back_rank) - queen_terms<BLACK_SIDE>(b, white_king_on_back_rank);
-    ps += rook_terms<WHITE_SIDE>(w, white_files, black_files, middlegame, black_king_on_back_rank) -
-          rook_terms<BLACK_SIDE>(b, black_files, white_files, middlegame, white_king_on_back_rank);
+        ps += term<EXPLAIN>(terms, TERM_QUEENS, queen_terms<WHITE_SIDE>(w, black_king_on_back_rank),
+                            queen_terms<BLACK_SIDE>(b, white_king_on_back_rank));
+    ps += term<EXPLAIN>(terms, TERM_ROOKS,
+                        rook_terms<WHITE_SIDE>(w, white_files, black_files, middlegame, black_king_on_back_rank),
+                        rook_terms<BLACK_SIDE>(b, black_files, white_files, middlegame, white_king_on_back_rank));
 
     // Knights.
-    ps += knight_outposts<WHITE_SIDE>(w, b.pawns, black_files) - knight_outposts<BLACK_SIDE>(b, w.pawns, white_files);
+    ps += term<EXPLAIN>(terms, TERM_KNIGHTS, knight_outposts<WHITE_SIDE>(w, b.pawns, black_files),
+                        knight_outposts<BLACK_SIDE>(b, w.pawns, white_files));
 
     // Kings: sheltered in the middlegame, centralised in the endgame.
     if (middlegame)
-        ps += kept_shelter<WHITE_SIDE>(pawns) - kept_shelter<BLACK_SIDE>(pawns);
+        ps += term<EXPLAIN>(terms, TERM_KING, kept_shelter<WHITE_SIDE>(pawns), kept_shelter<BLACK_SIDE>(pawns));
     else
-        ps += KING_ENDGAME_TABLE[position.white_king] - KING_ENDGAME_TABLE[position.black_king];
+        ps += term<EXPLAIN>(terms, TERM_KING, KING_ENDGAME_TABLE[position.white_king],
+                            KING_ENDGAME_TABLE[position.black_king]);
 
     // The hand-off to the null move: the alpha-beta search decides whether to pass by the count
     // of knights, bishops, rooks and queens that the latest evaluation saw, wherever it was.
@@ -469,5 +544,21 @@ int32_t evaluate()
                            b.rook_count + w.queen_count + b.queen_count;
 
     const int32_t score = white_material - black_material + ps;
+    if constexpr (EXPLAIN) {
+        term<true>(terms, TERM_MATERIAL, white_material, black_material);
+        terms->score = position.turn == 0 ? score : -score;
+    }
     return position.turn == 0 ? score : -score;
+}
+
+}  // namespace
+
+// One call from the quiescence search, as the profile of the search found best before the
+// explanation shared its body.
+KORVANE_NOINLINE int32_t evaluate() { return evaluate_with<false>(nullptr); }
+
+int32_t explain_evaluation(EvalTerms& terms)
+{
+    terms = EvalTerms{};
+    return evaluate_with<true>(&terms);
 }

@@ -16,3 +16,13 @@ inline void prefetch(const void* address)
     (void)address;  // a hint only: without it the line is loaded when read
 #endif
 }
+
+// Where inlining is part of the design rather than the compiler's guess: a body written once for
+// two callers that must each get it whole, and a hot function that stays one call.
+#if defined(__GNUC__) || defined(__clang__)
+#define KORVANE_ALWAYS_INLINE inline __attribute__((always_inline))
+#define KORVANE_NOINLINE __attribute__((noinline))
+#else
+#define KORVANE_ALWAYS_INLINE inline
+#define KORVANE_NOINLINE
+#endif
