@@ -5,6 +5,8 @@
 #                                  the engine in a worker, for the node runner and the web page
 #   korvane-bench.mjs, korvane-perft.mjs, korvane-eval.mjs
 #                                  the tools, run as node korvane-bench.mjs 5
+#   korvane-bench-web.mjs, korvane-eval-web.mjs
+#                                  the bench and the evaluation tool for the page's workers
 set(KORVANE_WASM_JS_DIR ${CMAKE_SOURCE_DIR}/src/platform/wasm)
 if(KORVANE_RELEASE)
     message(FATAL_ERROR "KORVANE_RELEASE links native archives (-static -s): not for a WebAssembly build")
@@ -39,13 +41,19 @@ foreach(file ${KORVANE_WASM_JS})
     configure_file(${KORVANE_WASM_JS_DIR}/${file} ${CMAKE_BINARY_DIR}/${file} COPYONLY)
 endforeach()
 
-# The bench again, as a module for a browser's worker (web/bench.html measures the speed there).
-add_executable(korvane-bench-web tools/bench.cpp)
-target_link_libraries(korvane-bench-web PRIVATE korvane_core)
-target_compile_options(korvane-bench-web PRIVATE ${KORVANE_WARNINGS})
-set_target_properties(korvane-bench-web PROPERTIES SUFFIX .mjs)
-target_link_options(korvane-bench-web PRIVATE ${KORVANE_WASM_LINK_OPTIONS} -sMODULARIZE -sEXPORT_ES6
-    -sENVIRONMENT=web,worker -sFILESYSTEM=0)
+# Two tools again, as modules for a browser's worker: the bench (web/bench.html measures the
+# speed there) and the evaluation (the page explains the evaluation of the position on its
+# board with korvane-eval --terms, the same program as the native tool).
+set(korvane-bench-web_LIBRARIES korvane_core)
+set(korvane-eval-web_LIBRARIES korvane_eval)
+foreach(tool bench eval)
+    add_executable(korvane-${tool}-web tools/${tool}.cpp)
+    target_link_libraries(korvane-${tool}-web PRIVATE ${korvane-${tool}-web_LIBRARIES})
+    target_compile_options(korvane-${tool}-web PRIVATE ${KORVANE_WARNINGS})
+    set_target_properties(korvane-${tool}-web PROPERTIES SUFFIX .mjs)
+    target_link_options(korvane-${tool}-web PRIVATE ${KORVANE_WASM_LINK_OPTIONS} -sMODULARIZE -sEXPORT_ES6
+        -sENVIRONMENT=web,worker -sFILESYSTEM=0)
+endforeach()
 
 # The page to play Korvane (web/), assembled with the engine and the page's libraries into one
 # folder of static files, build-wasm/site: `cmake --build build-wasm --target site`, after
@@ -53,6 +61,6 @@ target_link_options(korvane-bench-web PRIVATE ${KORVANE_WASM_LINK_OPTIONS} -sMOD
 add_custom_target(site
     COMMAND ${CMAKE_COMMAND} -DWEB=${CMAKE_SOURCE_DIR}/web -DBUILD=${CMAKE_BINARY_DIR} -DSITE=${CMAKE_BINARY_DIR}/site
             -P ${CMAKE_SOURCE_DIR}/cmake/wasm_site.cmake
-    DEPENDS korvane korvane-bench-web
+    DEPENDS korvane korvane-bench-web korvane-eval-web
     COMMENT "Assembling the page in ${CMAKE_BINARY_DIR}/site"
     VERBATIM)

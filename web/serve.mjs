@@ -20,6 +20,7 @@ const TYPES = {
     '.svg': 'image/svg+xml',
     '.png': 'image/png',
     '.json': 'application/json',
+    '.webmanifest': 'application/manifest+json',
     '.wasm': 'application/wasm',
 };
 const ISOLATION = { 'Cross-Origin-Opener-Policy': 'same-origin', 'Cross-Origin-Embedder-Policy': 'require-corp' };

@@ -1,6 +1,7 @@
 // What the tests that drive the page share: the assembled site served by web/serve.mjs, and
 // Debian's chromium started headless through the page's puppeteer-core, each with a fresh
-// profile; close() stops both and removes the profile.
+// profile; close() stops both and removes the profile, stop_serving() the server alone (the
+// network gone, for the offline check).
 import { spawn } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -53,5 +54,5 @@ export async function open_browser(site, extra_options = {}, extra_args = [])
         await browser.close();
         stop_server();
     };
-    return { browser, url, close };
+    return { browser, url, close, stop_serving: () => server.kill() };
 }

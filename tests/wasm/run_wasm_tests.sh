@@ -2,9 +2,10 @@
 # Builds Korvane as WebAssembly with Debian's emscripten into build-wasm and tests it: under node
 # the bench signature, the perft suite at depth 4, and the end-to-end and torture tests driving
 # `node build-wasm/korvane.mjs` (from a driver built for this machine); then, in headless
-# Chromium, the page to play Korvane (tests/wasm/browser_test.mjs, which leaves two screenshots
-# in build-wasm/screenshots) and the bench page. Installs emscripten, node, Chromium and
-# GoogleTest from Debian's packages when they are missing, and the page's packages with npm ci.
+# Chromium, the page to play Korvane (tests/wasm/browser_test.mjs, which leaves screenshots of
+# play, analysis and the phone layout in build-wasm/screenshots) and the bench page. Installs
+# emscripten, node, Chromium and GoogleTest from Debian's packages when they are missing, and the
+# page's packages with npm ci.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -28,8 +29,13 @@ cmake -S . -B build-wasm -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-emscripten.cmake
 cmake --build build-wasm -j "$jobs"
 ctest --test-dir build-wasm --output-on-failure
 
-# The page, with the libraries its lockfile names, in headless Chromium.
+# The page, with the libraries its lockfile names, in headless Chromium; the evaluation's terms
+# it shows are checked against the native korvane-eval (built here when the Linux build is not).
 npm ci --prefix web --no-audit --no-fund
 cmake --build build-wasm --target site
-node tests/wasm/browser_test.mjs build-wasm/site build-wasm/screenshots
+if [ ! -x build/korvane-eval ]; then
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+    cmake --build build -j "$jobs" --target korvane-eval
+fi
+node tests/wasm/browser_test.mjs build-wasm/site build-wasm/screenshots build/korvane-eval
 echo "WebAssembly tests: passed in $((SECONDS - started)) s"

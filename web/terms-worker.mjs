@@ -1,0 +1,39 @@
+// Explains Korvane's evaluation in a worker of the page: each message { id, fen } runs the
+// evaluation tool (engine/korvane-eval-web.mjs, the program that natively is
+// `korvane-eval --terms FEN`) on that position, and posts back { id, lines } with what it printed.
+import create_eval from './engine/korvane-eval-web.mjs';
+
+const waiting = [];
+let busy = false;
+
+function next()
+{
+    if (busy || waiting.length === 0)
+        return;
+    busy = true;
+    const { id, fen } = waiting.shift();
+    const lines = [];
+    let answered = false;
+    const answer = error => {
+        if (!answered) {
+            answered = true;
+            self.postMessage(error ? { id, error } : { id, lines });
+            busy = false;
+            next();
+        }
+    };
+    create_eval({
+        arguments: ['--terms', ...String(fen).split(' ').filter(Boolean)],
+        print: line => lines.push(line),
+        printErr: line => lines.push(line),
+        quit: (status, thrown) => {
+            answer(status === 0 ? undefined : `the evaluation tool ended with status ${status}`);
+            throw thrown;
+        },
+    }).catch(error => answer(error?.name === 'ExitStatus' ? undefined : String(error)));
+}
+
+self.addEventListener('message', event => {
+    waiting.push(event.data);
+    next();
+});
