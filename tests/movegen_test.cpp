@@ -228,8 +228,8 @@ TEST(Attacks, FastTestAgreesWithTheScanEverywhere)
     std::mt19937 random(11);
     long compared = 0;
     auto compare = [&] {
-        EXPECT_EQ(attacks_detail::white_king_attacked(), king_attacked_by_scan(true));
-        EXPECT_EQ(attacks_detail::black_king_attacked(), king_attacked_by_scan(false));
+        EXPECT_EQ((square_attacked<1, true>(position.white_king)), king_attacked_by_scan(true));
+        EXPECT_EQ((square_attacked<0, true>(position.black_king)), king_attacked_by_scan(false));
         compared += 2;
     };
     for (const SuitePosition& p : perft_suite()) {

@@ -44,9 +44,8 @@ int main(int argc, char** argv)
         return 2;
     }
     // Only the evaluation and the position: this tool links nothing above them.
-    init_piece_tables();
+    init_position();
     init_material();
-    init_keys();
     load_fen(joined_words(argc, argv, first).c_str());
     EvalTerms terms;
     const int32_t score = terms_wanted ? explain_evaluation(terms) : evaluate();

@@ -1,12 +1,15 @@
 // korvane-perft: perft on any position, or a whole suite of positions with known counts.
 //   korvane-perft DEPTH FEN...                     per-move counts and the total
 //   korvane-perft --suite FILE [--max-depth D]      checks every listed depth up to D
+//   korvane-perft --start-position --max-depth D    the start position against the counts the
+//                                                   engine's "perft" command expects
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "movegen/movegen.h"
 #include "tool_support.h"
@@ -21,43 +24,18 @@ double seconds_since(std::chrono::steady_clock::time_point start)
 int divide(int depth, const std::string& fen)
 {
     load_fen(fen.c_str());
-    Move moves[MAX_MOVES];
-    int32_t count;
-    generate_legal_moves(moves, count);
-    uint64_t total = 0;
-    for (int i = 0; i < count; ++i) {
-        make_move(moves[i]);
-        const uint64_t nodes = perft(depth - 1);
-        unmake_move();
-        total += nodes;
-        char text[6];
-        move_to_text(moves[i], text);
-        std::printf("%s: %" PRIu64 "\n", text, nodes);
-    }
-    std::printf("%" PRIu64 "\n", total);
+    std::printf("%" PRIu64 "\n", perft_divide(depth, "%s: %" PRIu64 "\n"));
     return 0;
 }
 
-int run_suite(const char* path, int max_depth)
+// Checks each case at every listed depth up to max_depth; prints the mismatches and a summary.
+// unreadable counts lines of the file that were not cases, as failures.
+int check_cases(const std::vector<SuiteCase>& cases, int unreadable, int max_depth)
 {
-    std::ifstream file(path);
-    if (!file) {
-        std::fprintf(stderr, "cannot read %s\n", path);
-        return 2;
-    }
-    int passed = 0, failed = 0;
+    int passed = 0, failed = unreadable;
     uint64_t total = 0;
     const auto start = std::chrono::steady_clock::now();
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!is_suite_case(line))
-            continue;
-        SuiteCase c;
-        if (!parse_suite_line(line, c)) {
-            std::printf("unreadable line: %s\n", line.c_str());
-            ++failed;
-            continue;
-        }
+    for (const SuiteCase& c : cases) {
         bool ok = true;
         for (int depth = 1; depth <= int(c.counts.size()) && depth <= max_depth; ++depth) {
             load_fen(c.fen.c_str());
@@ -77,9 +55,43 @@ int run_suite(const char* path, int max_depth)
     return failed == 0 && passed > 0 ? 0 : 1;
 }
 
+int run_suite(const char* path, int max_depth)
+{
+    std::ifstream file(path);
+    if (!file) {
+        std::fprintf(stderr, "cannot read %s\n", path);
+        return 2;
+    }
+    std::vector<SuiteCase> cases;
+    int unreadable = 0;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!is_suite_case(line))
+            continue;
+        SuiteCase c;
+        if (parse_suite_line(line, c)) {
+            cases.push_back(c);
+        } else {
+            std::printf("unreadable line: %s\n", line.c_str());
+            ++unreadable;
+        }
+    }
+    return check_cases(cases, unreadable, max_depth);
+}
+
+// The start position against the counts the engine's "perft" command reports as expected.
+int check_start_position(int max_depth)
+{
+    SuiteCase start{START_FEN, {}};
+    for (int depth = 1; depth < int(sizeof PERFT_EXPECTED / sizeof PERFT_EXPECTED[0]); ++depth)
+        start.counts.push_back(PERFT_EXPECTED[depth]);
+    return check_cases({start}, 0, max_depth);
+}
+
 int usage()
 {
-    std::fprintf(stderr, "usage: korvane-perft DEPTH FEN...\n       korvane-perft --suite FILE [--max-depth D]\n");
+    std::fprintf(stderr, "usage: korvane-perft DEPTH FEN...\n       korvane-perft --suite FILE [--max-depth D]\n"
+                         "       korvane-perft --start-position --max-depth D\n");
     return 2;
 }
 
@@ -88,8 +100,9 @@ int usage()
 int main(int argc, char** argv)
 {
     // Only the position and the generator: this tool links nothing above them.
-    init_piece_tables();
-    init_keys();
+    init_position();
+    if (argc == 4 && std::string(argv[1]) == "--start-position" && std::string(argv[2]) == "--max-depth")
+        return check_start_position(std::atoi(argv[3]));
     if (argc >= 3 && std::string(argv[1]) == "--suite") {
         int max_depth = 99;
         if (argc == 5 && std::string(argv[3]) == "--max-depth")

@@ -14,18 +14,16 @@ int32_t pawn_material, knight_material, bishop_material, rook_material, queen_ma
 
 void init_material()
 {
-    pawn_material = 100;
-    knight_material = 325;
-    bishop_material = 325;
-    rook_material = 520;
-    queen_material = 980;
+    pawn_material = PAWN_VALUE;
+    knight_material = KNIGHT_VALUE;
+    bishop_material = BISHOP_VALUE;
+    rook_material = ROOK_VALUE;
+    queen_material = QUEEN_VALUE;
 }
 
 namespace {
 
 using namespace eval_tables;
-
-constexpr int WHITE_SIDE = 0, BLACK_SIDE = 1;
 
 // ---- The two colours ----
 // Geometry that mirrors exactly, plus the two deliberate asymmetries: the knight and bishop
@@ -546,9 +544,9 @@ KORVANE_ALWAYS_INLINE int32_t evaluate_with(EvalTerms* terms)
     const int32_t score = white_material - black_material + ps;
     if constexpr (EXPLAIN) {
         term<true>(terms, TERM_MATERIAL, white_material, black_material);
-        terms->score = position.turn == 0 ? score : -score;
+        terms->score = position.turn == WHITE_SIDE ? score : -score;
     }
-    return position.turn == 0 ? score : -score;
+    return position.turn == WHITE_SIDE ? score : -score;
 }
 
 }  // namespace

@@ -1,35 +1,17 @@
-// The evaluation's tables and weights: piece-square tables written as the board is seen from
-// White's side, and the hand-tuned weights of the positional terms, in centipawns. Shared by the
-// evaluation and by the tests' reference evaluation; position/ reads only the knight, bishop and
-// queen tables, through eval/piece_square_values.h.
+// The evaluation's tables and weights: the pawn and king piece-square tables written as the
+// board is seen from White's side, and the hand-tuned weights of the positional terms, in
+// centipawns. Shared by the evaluation and by the tests' reference evaluation. The knight,
+// bishop and queen tables are in eval/piece_square_values.h, the one part that position/ reads
+// (make keeps their running sum): a change of a weight here rebuilds the evaluation alone.
 #pragma once
-#include <array>
 #include <cstdint>
+
+#include "eval/piece_square_values.h"
 
 namespace eval_tables {
 
-using Table = std::array<int32_t, 64>;
-
-// Tables are written as the board is seen from White's side, rank 8 first, and turned into
-// square order (a1 = 0) at compile time.
-constexpr Table from_diagram(const Table& diagram)
-{
-    Table t{};
-    for (int sq = 0; sq < 64; ++sq)
-        t[sq] = diagram[sq ^ 56];
-    return t;
-}
-// Black's value on a square is White's value on the square mirrored across the middle rank.
-constexpr Table mirrored(const Table& white)
-{
-    Table t{};
-    for (int sq = 0; sq < 64; ++sq)
-        t[sq] = white[sq ^ 56];
-    return t;
-}
-
 // clang-format off
-constexpr Table WHITE_PAWN_TABLE = from_diagram({
+constexpr Table WHITE_PAWN_TABLE = mirrored({
      0,   0,   0,   0,   0,   0,   0,   0,
     12,  15,  20,  25,  25,  20,  15,  12,
      7,   9,  15,  21,  21,  15,   9,   7,
@@ -39,59 +21,7 @@ constexpr Table WHITE_PAWN_TABLE = from_diagram({
      0,   0,   0, -15, -15,   0,   0,   0,
      0,   0,   0,   0,   0,   0,   0,   0,
 });
-constexpr Table WHITE_KNIGHT_TABLE = from_diagram({
-   -18,  -8,  -5,  -4,  -4,  -5,  -8, -18,
-    -5,   1,   3,   4,   4,   3,   1,  -5,
-    -3,   4,   8,   8,   8,   8,   4,  -3,
-    -6,   4,   9,  15,  15,   9,   4,  -6,
-    -7,   4,   9,  15,  15,   9,   4,  -7,
-    -8,   4,   8,  10,  10,   8,   4,  -8,
-   -11,   1,   2,   5,   5,   2,   1, -11,
-   -18, -11,  -8,  -8,  -8,  -8, -11, -18,
-});
-// Not White's table mirrored: d2, e2, d3 and e3 differ.
-constexpr Table BLACK_KNIGHT_TABLE = from_diagram({
-   -18, -11,  -8,  -8,  -8,  -8, -11, -18,
-   -11,   1,   2,   5,   5,   2,   1, -11,
-    -8,   4,   8,  10,  10,   8,   4,  -8,
-    -7,   4,   9,  15,  15,   9,   4,  -7,
-    -6,   4,   9,  15,  15,   9,   4,  -6,
-    -3,   4,   8,   9,   9,   8,   4,  -3,
-    -5,   1,   3,   5,   5,   3,   1,  -5,
-   -18,  -8,  -5,  -4,  -4,  -5,  -8, -18,
-});
-constexpr Table WHITE_BISHOP_TABLE = from_diagram({
-    -8, -12, -15, -12, -12, -15, -12,  -8,
-     0,   5,   1,   4,   4,   1,   5,   0,
-     0,   2,   5,   6,   6,   5,   2,   0,
-     0,   4,   5,   9,   9,   5,   4,   0,
-     0,   5,   8,   9,   9,   8,   5,   0,
-    -3,   6,   6,   8,   8,   6,   6,  -3,
-    -4,   5,   6,   8,   8,   6,   5,  -4,
-    -9,  -5,  -5,  -5,  -5,  -5,  -5,  -9,
-});
-// Not White's table mirrored: d3, e3, d5 and e5 differ.
-constexpr Table BLACK_BISHOP_TABLE = from_diagram({
-    -9,  -5,  -5,  -5,  -5,  -5,  -5,  -9,
-    -4,   5,   6,   8,   8,   6,   5,  -4,
-    -3,   6,   6,   8,   8,   6,   6,  -3,
-     0,   5,   8,   8,   8,   8,   5,   0,
-     0,   4,   5,   9,   9,   5,   4,   0,
-     0,   2,   5,   9,   9,   5,   2,   0,
-     0,   5,   1,   4,   4,   1,   5,   0,
-    -8, -12, -15, -12, -12, -15, -12,  -8,
-});
-constexpr Table WHITE_QUEEN_TABLE = from_diagram({
-    -9,   0,   0,   0,   0,   0,   0,  -9,
-     0,   1,   2,   3,   3,   2,   1,   0,
-     0,   2,   3,   4,   4,   3,   2,   0,
-     0,   3,   4,   5,   5,   4,   3,   0,
-     0,   4,   5,   6,   6,   5,   4,   0,
-     0,   5,   6,   7,   7,   6,   5,   0,
-     0,   6,   7,   8,   8,   7,   6,   0,
-    -9,   0,   0,   0,   0,   0,   0,  -9,
-});
-constexpr Table WHITE_KING_MIDDLEGAME_TABLE = from_diagram({
+constexpr Table WHITE_KING_MIDDLEGAME_TABLE = mirrored({
    -70, -70, -70, -70, -70, -70, -70, -70,
    -60, -60, -60, -60, -60, -60, -60, -60,
    -50, -50, -50, -50, -50, -50, -50, -50,
@@ -102,7 +32,7 @@ constexpr Table WHITE_KING_MIDDLEGAME_TABLE = from_diagram({
     10,  10,  -5, -15, -15,  -5,  10,  10,
 });
 // Both colours: the centre is worth the same to either king once the queens are gone.
-constexpr Table KING_ENDGAME_TABLE = from_diagram({
+constexpr Table KING_ENDGAME_TABLE = mirrored({
     -9,   0,   0,   0,   0,   0,   0,  -9,
      0,  10,  10,  10,  10,  10,  10,   0,
      0,  10,  20,  20,  20,  20,  10,   0,
@@ -113,7 +43,6 @@ constexpr Table KING_ENDGAME_TABLE = from_diagram({
     -9,   0,   0,   0,   0,   0,   0,  -9,
 });
 constexpr Table BLACK_PAWN_TABLE = mirrored(WHITE_PAWN_TABLE);
-constexpr Table BLACK_QUEEN_TABLE = mirrored(WHITE_QUEEN_TABLE);
 constexpr Table BLACK_KING_MIDDLEGAME_TABLE = mirrored(WHITE_KING_MIDDLEGAME_TABLE);
 // clang-format on
 

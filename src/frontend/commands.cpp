@@ -24,7 +24,7 @@ void position_command(char* line)
     if (moves == nullptr)
         return;
 
-    position.root_ply = 1;
+    count_loaded_position();
     const char* c = moves + 6;
     while (*c != '\0' && *c != '\n') {
         char text[6] = {};
@@ -90,23 +90,7 @@ void perft_command(const char* line)
     }
     load_fen(START_FEN);
     const uint32_t start = tick_count();
-
-    MoveList list;
-    generate_moves(list);
-    uint64_t total = 0;
-    for (int i = 0; i < list.count; ++i) {
-        make_move(list.moves[i]);
-        if (!move_was_legal()) {
-            unmake_move();
-            continue;
-        }
-        uint64_t count = perft(depth - 1);
-        total += count;
-        unmake_move();
-        char text[6];
-        move_to_text(list.moves[i], text);
-        std::printf("%s - %" PRIu64 " \n", text, count);
-    }
+    const uint64_t total = perft_divide(depth, "%s - %" PRIu64 " \n");
 
     const uint32_t elapsed = tick_count() - start;
     std::printf("Nodes for depth %d:  %" PRIu64 "\n", depth, total);

@@ -19,16 +19,16 @@ bool begins_with(const char* line, const char* word) { return std::strncmp(line,
 
 void uci_command()
 {
-    std::printf("id name Korvane %s\nid author Merevik Tavo\n"
-                "option name Hash type spin default 32 min 32 max 2048\nuciok\n",
-                ENGINE_VERSION);
+    std::printf("id name %s %s\nid author %s\noption name Hash type spin default %d min %d max %d\nuciok\n",
+                ENGINE_NAME, ENGINE_VERSION, ENGINE_AUTHOR, DEFAULT_HASH_MEGABYTES, MIN_HASH_MEGABYTES,
+                MAX_HASH_MEGABYTES);
 }
 
 }  // namespace
 
 void start_engine()
 {
-    init_piece_tables();
+    init_position();
     init_material();
     allocate_table(DEFAULT_TABLE_ENTRIES);
     load_fen(START_FEN);
@@ -39,8 +39,7 @@ void stop_engine() { release_table(); }
 void ucinewgame_command()
 {
     clear_game();
-    limits.nodes = 0;
-    search_state.best_move = 0;
+    forget_last_search();
     clear_table();
 }
 

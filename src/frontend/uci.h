@@ -9,8 +9,8 @@ struct GoParameters {
     bool infinite, ponder;
 };
 
-// Start-up in its fixed order: piece tables, material values, the default table with its keys,
-// the start position. start_engine leaves standard input and output alone (see init_console).
+// Start-up in its fixed order: piece tables and keys, material values, the default table, the
+// start position. start_engine leaves standard input and output alone (see init_console).
 void start_engine();
 // Reads and runs command lines until the input ends; returns there. "quit" ends the process.
 void command_loop();

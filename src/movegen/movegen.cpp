@@ -5,32 +5,17 @@
 
 namespace {
 
-// Squares attacked by the given side's pawns, knights, bishops, rooks and queens. The enemy
-// king is not looked for, on purpose: a king that castles next to the enemy king fails the
-// legality test made after every move anyway.
-template <int THEM>
-bool square_attacked(Square sq)
-{
-    constexpr Piece colour = THEM == 0 ? WHITE : BLACK;
-    const uint64_t* pieces = position.pieces;
-    const uint64_t pawn_origins =
-        THEM == 0 ? ATTACK_MASKS.white_pawns_attacking[sq] : ATTACK_MASKS.black_pawns_attacking[sq];
-    if ((ATTACK_MASKS.knight[sq] & pieces[colour | KNIGHT]) | (pawn_origins & pieces[colour | PAWN]))
-        return true;
-    const uint64_t queens = pieces[colour | QUEEN];
-    uint64_t sliders = ((pieces[colour | ROOK] | queens) & ATTACK_MASKS.rook_lines[sq]) |
-                       ((pieces[colour | BISHOP] | queens) & ATTACK_MASKS.bishop_lines[sq]);
-    for (; sliders; sliders &= sliders - 1)
-        if ((ATTACK_MASKS.between[sq][lowest_square(sliders)] & position.occupied) == 0)
-            return true;
-    return false;
-}
-
 // Are the squares the king stands on, crosses and reaches in one castling free of attacks?
-bool castle_path_safe_wk() { return !square_attacked<1>(E1) && !square_attacked<1>(F1) && !square_attacked<1>(G1); }
-bool castle_path_safe_wq() { return !square_attacked<1>(E1) && !square_attacked<1>(D1) && !square_attacked<1>(C1); }
-bool castle_path_safe_bk() { return !square_attacked<0>(E8) && !square_attacked<0>(F8) && !square_attacked<0>(G8); }
-bool castle_path_safe_bq() { return !square_attacked<0>(E8) && !square_attacked<0>(D8) && !square_attacked<0>(C8); }
+// Castling looks for attackers without the enemy king (see square_attacked).
+template <int THEM>
+bool safe(Square a, Square b, Square c)
+{
+    return !square_attacked<THEM, false>(a) && !square_attacked<THEM, false>(b) && !square_attacked<THEM, false>(c);
+}
+bool castle_path_safe_wk() { return safe<BLACK_SIDE>(E1, F1, G1); }
+bool castle_path_safe_wq() { return safe<BLACK_SIDE>(E1, D1, C1); }
+bool castle_path_safe_bk() { return safe<WHITE_SIDE>(E8, F8, G8); }
+bool castle_path_safe_bq() { return safe<WHITE_SIDE>(E8, D8, C8); }
 
 // Each slider ray of the square tables as a bit set, in the tables' slot order, with the way
 // its squares run: the capture generator finds the first piece on a ray with one bit scan
@@ -70,14 +55,14 @@ constexpr CaptureRays CAPTURE_RAYS = build_capture_rays();
 // The side to move, as constants: its colours and the directions its pawns take.
 template <int US>
 struct Side {
-    static constexpr Piece OWN = US == 0 ? WHITE : BLACK;
-    static constexpr Piece ENEMY = US == 0 ? BLACK : WHITE;
-    static constexpr int UP = US == 0 ? 8 : -8;
-    static constexpr int H_SIDE = US == 0 ? 9 : -7;  // the capture toward the h-file
-    static constexpr int A_SIDE = US == 0 ? 7 : -9;  // the capture toward the a-file
-    static constexpr int START_RANK = US == 0 ? 1 : 6;
-    static constexpr int LAST_BUT_ONE_RANK = US == 0 ? 6 : 1;
-    static constexpr int LAST_RANK = US == 0 ? 7 : 0;
+    static constexpr Piece OWN = colour_bit(US);
+    static constexpr Piece ENEMY = colour_bit(1 - US);
+    static constexpr int UP = US == WHITE_SIDE ? 8 : -8;
+    static constexpr int H_SIDE = US == WHITE_SIDE ? 9 : -7;  // the capture toward the h-file
+    static constexpr int A_SIDE = US == WHITE_SIDE ? 7 : -9;  // the capture toward the a-file
+    static constexpr int START_RANK = US == WHITE_SIDE ? 1 : 6;
+    static constexpr int LAST_BUT_ONE_RANK = US == WHITE_SIDE ? 6 : 1;
+    static constexpr int LAST_RANK = US == WHITE_SIDE ? 7 : 0;
 };
 
 inline Move* add(Move* out, Square from, Square to, int kind = MOVE_NORMAL)
@@ -182,7 +167,7 @@ Move* castling_moves(Move* out, Square from)
 {
     const Piece* board = position.board;
     const uint8_t rights = position.castling;
-    if (US == 0 && from == E1) {
+    if (US == WHITE_SIDE && from == E1) {
         if ((rights & CASTLE_WK) && board[F1] == EMPTY && board[G1] == EMPTY && board[H1] == WHITE_ROOK &&
             castle_path_safe_wk())
             *out++ = WHITE_CASTLE_KING_SIDE;
@@ -298,8 +283,8 @@ uint64_t pieces_with_targets(uint64_t enemies)
     const uint64_t* pieces = position.pieces;
     const uint64_t pawn_targets = position.ep_square ? enemies | bit_of(position.ep_square) : enemies;
     const uint64_t pawns = pieces[OWN | PAWN];
-    uint64_t visit = US == 0 ? pawns & (((pawn_targets >> 9) & ~H_FILE) | ((pawn_targets >> 7) & ~A_FILE))
-                             : pawns & (((pawn_targets << 7) & ~H_FILE) | ((pawn_targets << 9) & ~A_FILE));
+    uint64_t visit = US == WHITE_SIDE ? pawns & (((pawn_targets >> 9) & ~H_FILE) | ((pawn_targets >> 7) & ~A_FILE))
+                                      : pawns & (((pawn_targets << 7) & ~H_FILE) | ((pawn_targets << 9) & ~A_FILE));
     auto visit_if = [&](uint64_t set, const uint64_t(&reach)[64]) {
         for (; set; set &= set - 1) {
             const Square sq = lowest_square(set);
@@ -333,16 +318,16 @@ void generate_only_captures(CaptureList& list)
 
 void generate_moves(MoveList& list)
 {
-    if (position.turn == 0)
-        generate_all<0>(list);
+    if (position.turn == WHITE_SIDE)
+        generate_all<WHITE_SIDE>(list);
     else
-        generate_all<1>(list);
+        generate_all<BLACK_SIDE>(list);
 }
 
 void generate_captures(CaptureList& list)
 {
-    if (position.turn == 0)
-        generate_only_captures<0>(list);
+    if (position.turn == WHITE_SIDE)
+        generate_only_captures<WHITE_SIDE>(list);
     else
-        generate_only_captures<1>(list);
+        generate_only_captures<BLACK_SIDE>(list);
 }

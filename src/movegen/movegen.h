@@ -1,8 +1,8 @@
 // Move generation: the pseudo-legal generator, the capture generator of the quiescence
 // search, the legal move list and perft.
 #pragma once
-#include "movegen/tables.h"
 #include "position/position.h"
+#include "position/squares.h"
 
 // Room in a quiescence capture list; like a full list it is filled piece by piece and stops
 // adding pieces once fewer than CAPTURES_PER_PIECE_LIMIT places remain.
@@ -27,5 +27,15 @@ void generate_legal_moves(Move* moves, int32_t& count);
 // back, with no hashing and no shortcut.
 uint64_t perft(int depth);
 
+// The divide of perft: counts the tree below each legal move of the position to depth - 1 (depth
+// at least 1), printing each move as it is counted with printf(line_format, move text, count)
+// (a char* and a uint64_t); returns the total.
+uint64_t perft_divide(int depth, const char* line_format);
+
 // The published leaf counts of the start position, by depth.
 extern const uint64_t PERFT_EXPECTED[10];
+
+// Coordinate move text: e2e4, e1g1 for castling, e7e8q for a promotion (always lower case).
+void move_to_text(Move move, char text[6]);
+// The move of the side to move that the text names, or 0 when none does.
+Move text_to_move(const char* text);

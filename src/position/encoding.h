@@ -31,6 +31,18 @@ constexpr Piece WHITE_ROOK   = WHITE | ROOK,   BLACK_ROOK   = BLACK | ROOK;
 constexpr Piece WHITE_QUEEN  = WHITE | QUEEN,  BLACK_QUEEN  = BLACK | QUEEN;
 // clang-format on
 
+// A side: what position.turn holds (0 White to move, 1 Black), and the index of every
+// per-side array. A piece code carries its colour as a bit instead (WHITE 1, BLACK 2):
+// colour_bit turns a side into that bit.
+constexpr int WHITE_SIDE = 0, BLACK_SIDE = 1;
+constexpr Piece colour_bit(int side) { return side == WHITE_SIDE ? WHITE : BLACK; }
+
+// What each kind of piece is worth, in centipawns: the evaluation counts the material by these
+// values, and move ordering weighs victims and attackers by them (piece_value). Only ordering
+// gives the king one, so that taking with the king sorts last.
+constexpr int32_t PAWN_VALUE = 100, KNIGHT_VALUE = 325, BISHOP_VALUE = 325, ROOK_VALUE = 520, QUEEN_VALUE = 980;
+constexpr int32_t KING_ORDERING_VALUE = 16000;
+
 // Every table indexed by a piece code covers the codes 0..130.
 constexpr int PIECE_CODES = 131;
 // The piece letters run up to 'r'; every character beyond reads as an empty square.

@@ -163,8 +163,7 @@ void load_fen(const char* fen)
     read_fields(fen);
 
     sync_bit_sets();
-    position.hash_key = compute_key();
-    position.key_history[0] = position.hash_key;
+    start_key_history();
 }
 
 void print_board()

@@ -1,4 +1,10 @@
 // Random keys from a fixed seed, the key of the whole position, and the game's key history.
+//
+// The key history has this file as its one owner. A loaded position writes its key as the
+// history's first entry without counting it (load_fen calls start_key_history); a move list
+// after it counts that entry (the "position" command calls count_loaded_position) and each game
+// move appends its position's key (play_game_move calls append_key_history). Without a move
+// list the loaded position is therefore not part of the history the repetition test reads.
 #include "position/position.h"
 
 #include <cstring>
@@ -59,6 +65,14 @@ uint64_t compute_key()
         key ^= white_to_move_key;
     return key;
 }
+
+void start_key_history()
+{
+    position.hash_key = compute_key();
+    position.key_history[0] = position.hash_key;
+}
+
+void count_loaded_position() { position.root_ply = 1; }
 
 void append_key_history(uint64_t key)
 {

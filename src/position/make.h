@@ -94,6 +94,42 @@ inline int32_t sum_error() { return position.piece_square_sum - compute_piece_sq
 #define KORVANE_CHECK_KEY() (void)0
 #endif
 
+// The square straight behind a pawn's to-square, seen from the side to move: where a pawn taken
+// en passant stands, and the square a double push passes over.
+inline Square square_behind(Square to, uint8_t turn) { return turn == WHITE_SIDE ? to - 8 : to + 8; }
+
+// The key arithmetic of a move, the one place make and key_after share. A move changes the
+// key by three parts: the side to move changes and any en-passant square lapses; castling
+// rights it takes away leave (no key stands for "no rights left"); and the pieces: the mover
+// leaves its square, the placed piece (the promoted one, or the mover) arrives, and a captured
+// piece on the to-square goes. Its kind may add one more: the castling rook, the pawn taken en
+// passant, or a double push's new en-passant square.
+inline void change_turn_keys(uint64_t& key, Square ep_square)
+{
+    key ^= white_to_move_key;
+    if (ep_square)
+        key ^= ep_keys[ep_square];
+}
+
+// The rights a move keeps: those of the king and rooks it does not move or take.
+inline uint8_t kept_castling(uint8_t rights, Square from, Square to)
+{
+    return rights & CASTLING_KEPT_FROM[from] & CASTLING_KEPT_TO[to];
+}
+inline void change_castling_keys(uint64_t& key, uint8_t rights, uint8_t kept)
+{
+    key ^= castling_keys[rights];
+    if (kept)
+        key ^= castling_keys[kept];
+}
+
+inline void change_piece_keys(uint64_t& key, Piece mover, Square from, Piece placed, Square to, Piece captured)
+{
+    key ^= piece_square_keys[mover][from] ^ piece_square_keys[placed][to];
+    if (captured != EMPTY)
+        key ^= piece_square_keys[captured][to];
+}
+
 // The key the position will have once move is made, computed without making it (the search
 // starts loading the table slot of a move it will try next). Debug builds check it against
 // every make. Any move word may be given (the table's move is not matched against the list
@@ -105,10 +141,8 @@ inline uint64_t key_after(Move move)
     const Square from = from_of(move), to = to_of(move);
     const int kind = kind_of_move(move);
     const Piece mover = p.board[from];
-    const Piece captured = p.board[to];
-    uint64_t key = p.current_key ^ white_to_move_key;
-    if (p.ep_square)
-        key ^= ep_keys[p.ep_square];
+    uint64_t key = p.current_key;
+    change_turn_keys(key, p.ep_square);
     Piece placed = mover;
     switch (kind) {
     case MOVE_CASTLING: {
@@ -118,11 +152,11 @@ inline uint64_t key_after(Move move)
         break;
     }
     case MOVE_EN_PASSANT: {
-        const Square taken = (p.turn == 0 ? to - 8 : to + 8) & 63;
+        const Square taken = square_behind(to, p.turn) & 63;
         key ^= piece_square_keys[p.board[taken]][taken];
         break;
     }
-    case MOVE_DOUBLE_PUSH: key ^= ep_keys[(p.turn == 0 ? to - 8 : to + 8) & 63]; break;
+    case MOVE_DOUBLE_PUSH: key ^= ep_keys[square_behind(to, p.turn) & 63]; break;
     case MOVE_PROMOTE_QUEEN:
     case MOVE_PROMOTE_ROOK:
     case MOVE_PROMOTE_BISHOP:
@@ -130,16 +164,11 @@ inline uint64_t key_after(Move move)
     default: break;
     }
     if (p.castling) {
-        const uint8_t kept = p.castling & CASTLING_KEPT_FROM[from] & CASTLING_KEPT_TO[to];
-        if (kept != p.castling) {
-            key ^= castling_keys[p.castling];
-            if (kept)
-                key ^= castling_keys[kept];
-        }
+        const uint8_t kept = kept_castling(p.castling, from, to);
+        if (kept != p.castling)
+            change_castling_keys(key, p.castling, kept);
     }
-    key ^= piece_square_keys[mover][from] ^ piece_square_keys[placed][to];
-    if (captured != EMPTY)
-        key ^= piece_square_keys[captured][to];
+    change_piece_keys(key, mover, from, placed, to, p.board[to]);
     return key;
 }
 
@@ -160,9 +189,8 @@ inline void make(Move move)
     p.undo_stack[p.ply] = UndoRecord{captured,     p.ep_square, p.fifty,       p.white_king,
                                      p.black_king, p.castling,  p.current_key, p.piece_square_sum};
     p.ply += 1;
-    uint64_t key = p.current_key ^ white_to_move_key;
-    if (p.ep_square)
-        key ^= ep_keys[p.ep_square];
+    uint64_t key = p.current_key;
+    change_turn_keys(key, p.ep_square);
     p.ep_square = 0;
 
     if (mover == WHITE_KING)
@@ -175,11 +203,11 @@ inline void make(Move move)
         if (ALL_KINDS && kind == MOVE_CASTLING) {
             key ^= move_castling_rook(to, false);
         } else if (kind == MOVE_EN_PASSANT) {
-            const Square taken = p.turn == 0 ? to - 8 : to + 8;
+            const Square taken = square_behind(to, p.turn);
             key ^= piece_square_keys[p.board[taken]][taken];
             take_piece(taken);
         } else if (ALL_KINDS && kind == MOVE_DOUBLE_PUSH) {
-            p.ep_square = p.turn == 0 ? to - 8 : to + 8;
+            p.ep_square = square_behind(to, p.turn);
             key ^= ep_keys[p.ep_square];
         } else if (kind >= MOVE_PROMOTE_QUEEN && kind <= MOVE_PROMOTE_KNIGHT) {
             placed = PROMOTED_PIECE[kind - MOVE_PROMOTE_QUEEN][p.turn];
@@ -187,11 +215,9 @@ inline void make(Move move)
     }
 
     if (p.castling) {
-        const uint8_t kept = p.castling & CASTLING_KEPT_FROM[from] & CASTLING_KEPT_TO[to];
+        const uint8_t kept = kept_castling(p.castling, from, to);
         if (kept != p.castling) {
-            key ^= castling_keys[p.castling];  // no key stands for "no rights left"
-            if (kept)
-                key ^= castling_keys[kept];
+            change_castling_keys(key, p.castling, kept);
             p.castling = kept;
         }
     }
@@ -201,9 +227,7 @@ inline void make(Move move)
     else
         p.fifty += 1;
 
-    key ^= piece_square_keys[mover][from] ^ piece_square_keys[placed][to];
-    if (captured != EMPTY)
-        key ^= piece_square_keys[captured][to];
+    change_piece_keys(key, mover, from, placed, to, captured);
     p.current_key = key;
     p.piece_square_sum +=
         piece_square_values[placed][to] - piece_square_values[mover][from] - piece_square_values[captured][to];
@@ -245,9 +269,9 @@ inline void unmake()
         if (ALL_KINDS && kind == MOVE_CASTLING)
             move_castling_rook(to, true);
         else if (kind == MOVE_EN_PASSANT)
-            put_piece(p.turn == 0 ? to - 8 : to + 8, p.turn == 0 ? BLACK_PAWN : WHITE_PAWN);
+            put_piece(square_behind(to, p.turn), p.turn == WHITE_SIDE ? BLACK_PAWN : WHITE_PAWN);
         else if (kind >= MOVE_PROMOTE_QUEEN && kind <= MOVE_PROMOTE_KNIGHT)
-            mover = p.turn == 0 ? WHITE_PAWN : BLACK_PAWN;
+            mover = p.turn == WHITE_SIDE ? WHITE_PAWN : BLACK_PAWN;
     }
 
     p.pieces[placed] &= ~to_bit;

@@ -21,9 +21,12 @@ void init_piece_tables()
     };
     // Values are those move ordering weighs victims and attackers by.
     constexpr Row ROWS[12] = {
-        {WHITE_PAWN, 'P', 100},   {BLACK_PAWN, 'p', 100},   {WHITE_KNIGHT, 'N', 325}, {BLACK_KNIGHT, 'n', 325},
-        {WHITE_KING, 'K', 16000}, {BLACK_KING, 'k', 16000}, {WHITE_BISHOP, 'B', 325}, {BLACK_BISHOP, 'b', 325},
-        {WHITE_ROOK, 'R', 520},   {BLACK_ROOK, 'r', 520},   {WHITE_QUEEN, 'Q', 980},  {BLACK_QUEEN, 'q', 980},
+        {WHITE_PAWN, 'P', PAWN_VALUE},          {BLACK_PAWN, 'p', PAWN_VALUE},
+        {WHITE_KNIGHT, 'N', KNIGHT_VALUE},      {BLACK_KNIGHT, 'n', KNIGHT_VALUE},
+        {WHITE_KING, 'K', KING_ORDERING_VALUE}, {BLACK_KING, 'k', KING_ORDERING_VALUE},
+        {WHITE_BISHOP, 'B', BISHOP_VALUE},      {BLACK_BISHOP, 'b', BISHOP_VALUE},
+        {WHITE_ROOK, 'R', ROOK_VALUE},          {BLACK_ROOK, 'r', ROOK_VALUE},
+        {WHITE_QUEEN, 'Q', QUEEN_VALUE},        {BLACK_QUEEN, 'q', QUEEN_VALUE},
     };
     std::memset(char_to_piece, 0, sizeof char_to_piece);
     std::memset(piece_to_char, 0, sizeof piece_to_char);
@@ -95,4 +98,19 @@ void clear_game()
     p.root_ply = 0;
     p.piece_count = 0;
     sync_bit_sets();
+}
+
+void init_position()
+{
+    init_piece_tables();
+    init_keys();
+}
+
+void play_game_move(Move move)
+{
+    // Made like any move, then dropped from the stacks: a game move is never taken back.
+    make_move(move);
+    position.ply -= 1;
+    position.move_stack[position.ply] = 0;
+    append_key_history(compute_key());
 }

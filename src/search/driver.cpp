@@ -65,6 +65,12 @@ void reset_search()
     search_state.root_score = -INFINITE_SCORE;
 }
 
+void forget_last_search()
+{
+    limits.nodes = 0;
+    search_state.best_move = 0;
+}
+
 void report_best_move(int32_t score, int32_t depth)
 {
     // Mate reports count whether or not they are printed: a quiet search stops as a loud one.

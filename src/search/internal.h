@@ -16,11 +16,16 @@ extern Move killer_moves[MAX_PLY][3];                  // [ply][slot]
 extern Move pv_table[PLY_TABLE_SIZE][PLY_TABLE_SIZE];  // [ply][column]
 extern int32_t pv_length[PLY_TABLE_SIZE];              // [ply]: pv ends before this column
 extern int32_t root_move_scores[MAX_MOVES];            // the root list's ordering scores
+// Set while the search walks down the previous iteration's principal variation. Move
+// ordering owns it: root_search sets it at the start of every iteration; score_moves reads it
+// (on the variation, its move goes first), clears it, and sets it again only when the node's
+// list holds the variation's move; score_captures sets it whenever a capture list holds that
+// move and never clears it. alpha_beta reads it: no null move is tried while it is set.
 extern uint8_t follow_pv;
 
 // Ordering scores for a full move list (alpha-beta nodes and the root) and a capture list.
 // Each returns the place of the first highest score (0 for an empty list): the move that
-// pick_move would bring to the front, found without another pass.
+// pick_move would bring to the front, found without another pass. Both update follow_pv.
 int score_moves(const Move* moves, int32_t* scores, int count, Move hash_move);
 int score_captures(const Move* moves, int32_t* scores, int count);
 // Raises a history counter, saturating so that no search, however long, overflows it.

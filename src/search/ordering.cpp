@@ -48,6 +48,7 @@ void add_history(Move move, int32_t amount)
 
 int score_moves(const Move* moves, int32_t* scores, int count, Move hash_move)
 {
+    // follow_pv: on the variation until this list shows it has been left (see internal.h).
     const bool pv_mode = follow_pv != 0;
     follow_pv = 0;
     const int ply = position.ply;

@@ -32,7 +32,7 @@ int32_t root_search()
     int32_t depth = s.iteration_depth;
     int32_t best = -INFINITE_SCORE;
     s.score_dropped = 0;
-    follow_pv = 1;
+    follow_pv = 1;  // every iteration starts down the previous one's variation (internal.h)
     position.ply = 1;
     pv_length[1] = 1;
 
@@ -57,6 +57,8 @@ int32_t root_search()
             s.best_move = move;
         make_move(move);
         limits.nodes += 1;
+        // The root's key becomes this move's position, the one repetition_count looks for in the
+        // game's history (position.hash_key; load_fen gave it the loaded position's).
         position.hash_key = compute_key();
 
         if (depth >= CURRMOVE_MIN_DEPTH && !quiet_search) {

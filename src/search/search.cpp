@@ -111,7 +111,9 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
         prefetch_entry(key_after(hash_move));
 
     // Step 6. Null move: if passing still holds beta, a real move will too. The reduced search
-    // runs at this node's own ply; the piece count is whatever the last evaluation left.
+    // runs at this node's own ply. position.piece_count is the count the latest evaluate left,
+    // wherever in the tree that was; follow_pv is move ordering's (score_moves clears it once a
+    // node leaves the previous iteration's variation).
     if (!checked && depth >= NULL_MOVE_MIN_DEPTH && !follow_pv && flag == PROBE_NOTHING && null_allowed &&
         position.piece_count >= NULL_MOVE_MIN_PIECE_COUNT) {
         const NullMoveUndo undo = make_null_move();

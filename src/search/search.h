@@ -43,14 +43,18 @@ void start_listening();
 // ---- Transposition table ----
 // The table's size is set by the "Hash" option, in megabytes; its slots and how they are
 // probed and stored are the search's own (search/table.h).
-constexpr uint64_t DEFAULT_TABLE_ENTRIES = 1398101;  // 32 megabytes
+constexpr int32_t DEFAULT_HASH_MEGABYTES = 32;
 constexpr int32_t MIN_HASH_MEGABYTES = 32;
 constexpr int32_t MAX_HASH_MEGABYTES = 2048;
+constexpr uint32_t TABLE_SLOT_BYTES = 24;  // sizeof(HashEntry), checked in search/table.h
 
-// The slot count of a table of that many megabytes (24 bytes a slot, rounded down).
-uint64_t table_entries_for(int32_t megabytes);
-// Regenerates the keys (same seed, same keys), then replaces the table by entry_count zero
-// slots. When the memory cannot be had the old table stays in use; returns false then.
+// The slot count of a table of that many megabytes, rounded down. The option's range keeps the
+// byte count within 32 bits.
+constexpr uint64_t table_entries_for(int32_t megabytes) { return uint32_t(megabytes) * 1048576u / TABLE_SLOT_BYTES; }
+constexpr uint64_t DEFAULT_TABLE_ENTRIES = table_entries_for(DEFAULT_HASH_MEGABYTES);
+
+// Replaces the table by entry_count zero slots. When the memory cannot be had the old table
+// stays in use; returns false then.
 bool allocate_table(uint64_t entry_count);
 void clear_table();
 void release_table();
@@ -73,3 +77,5 @@ extern bool quiet_search;
 // Runs one search from "go": deepens until a limit ends it, reports, prints "bestmove" and
 // plays the move on the position.
 void run_search();
+// "ucinewgame": the node count and the best move of the last search are forgotten.
+void forget_last_search();

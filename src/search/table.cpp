@@ -29,15 +29,8 @@ int32_t score_from_table(int32_t score, int32_t ply)
 
 }  // namespace
 
-uint64_t table_entries_for(int32_t megabytes)
-{
-    // The option's range keeps the byte count within 32 bits.
-    return uint32_t(megabytes) * 1048576u / uint32_t(sizeof(HashEntry));
-}
-
 bool allocate_table(uint64_t entry_count)
 {
-    init_keys();
     if (entry_count > SIZE_MAX / sizeof(HashEntry))
         return false;  // more bytes than this system's sizes can count
     auto* slots = static_cast<HashEntry*>(allocate_zeroed_huge(entry_count * sizeof(HashEntry)));

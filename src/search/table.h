@@ -28,7 +28,7 @@ struct HashEntry {
     int8_t depth;   // remaining depth of the search that stored it; 0 in an empty slot
     uint8_t bound;  // BOUND_*
 };
-static_assert(sizeof(HashEntry) == 24, "the slot count is megabytes * 1048576 / 24");
+static_assert(sizeof(HashEntry) == TABLE_SLOT_BYTES, "the slot count is megabytes * 1048576 / TABLE_SLOT_BYTES");
 static_assert(offsetof(HashEntry, key) == 0, "the key leads the slot");
 
 // flag: PROBE_* or BOUND_* (see above); with a bound the returned exact score, alpha or beta

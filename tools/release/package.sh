@@ -48,7 +48,7 @@ write_readme() {
             next
         }
         { print }' "$here/README.txt.in" |
-        sed -e "s|@VERSION@|$VERSION|g" -e "s|@NAME@|$NAME|g" -e "s|@EXE@|$EXE_SUFFIX|g" \
+        sed -e "s|@VERSION@|$VERSION|g" -e "s|@AUTHOR@|$AUTHOR|g" -e "s|@NAME@|$NAME|g" -e "s|@EXE@|$EXE_SUFFIX|g" \
             -e "s|@SYSTEM_TEXT@|$system_text|g" -e "s|@PROCESSOR_TEXT@|$processor_text|g" >"$target"
 }
 

@@ -1,6 +1,7 @@
 // Square geometry: the step and ray lists that drive every piece but the pawn, in the fixed
-// order the generators emit moves in, and bit-set masks derived from them for attack tests.
-// Constant data only; includes nothing from position/, so both folders can read it.
+// order the generators emit moves in, and bit-set masks derived from them for the attack test.
+// Constant data only. It sits with the position, below the generators: the attack test here
+// (position/attacks.h) and the generators above both read it.
 #pragma once
 #include <array>
 #include <cstdint>

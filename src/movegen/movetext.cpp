@@ -1,7 +1,6 @@
-// Coordinate move text (e2e4, e1g1, e7e8q) and moves played for good on the game's position.
-// Reading text is the one place where position/ calls the move generator.
+// Coordinate move text (e2e4, e1g1, e7e8q): written from a move word, and read by matching the
+// text against the moves the generator lists.
 #include "movegen/movegen.h"
-#include "position/position.h"
 
 namespace {
 
@@ -38,13 +37,4 @@ Move text_to_move(const char* text)
         return list.moves[i];
     }
     return 0;
-}
-
-void play_game_move(Move move)
-{
-    // Made like any move, then dropped from the stacks: a game move is never taken back.
-    make_move(move);
-    position.ply -= 1;
-    position.move_stack[position.ply] = 0;
-    append_key_history(compute_key());
 }
