@@ -361,7 +361,7 @@ TEST(SetOption, RefusedMemoryKeepsTheWorkingTable)
     uint8_t flag;
     Move move;
     EXPECT_EQ(probe_table(3, -100, 100, flag, move), 17);
-    EXPECT_EQ(flag, BOUND_EXACT);
+    EXPECT_EQ(flag, PROBE_EXACT);
 
     // A used table that cannot be swapped for fresh memory is cleared in place.
     allocation_limit_bytes = 0;

@@ -86,7 +86,7 @@ TEST(Table, DepthPreferredReplacement)
     load_fen("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
     store_entry(5, -10, BOUND_EXACT, 0);  // equal depth replaces, for any position
     EXPECT_EQ(probe_table(5, -50, 50, flag, move), -10);
-    EXPECT_EQ(flag, BOUND_EXACT);
+    EXPECT_EQ(flag, PROBE_EXACT);
 }
 
 TEST(Table, BoundsHintAndShallowEntries)
@@ -104,19 +104,19 @@ TEST(Table, BoundsHintAndShallowEntries)
     probe_table(9, -100, 50, flag, move);
     EXPECT_EQ(flag, PROBE_NOTHING);
     EXPECT_EQ(probe_table(5, 20, 50, flag, move), 20);
-    EXPECT_EQ(flag, BOUND_UPPER) << "upper bound at or below alpha returns alpha";
+    EXPECT_EQ(flag, PROBE_UPPER) << "upper bound at or below alpha returns alpha";
     EXPECT_EQ(probe_table(5, 0, 50, flag, move), 0);
     EXPECT_EQ(flag, PROBE_NULL_FAILS_LOW);
 
     store_entry(5, 70, BOUND_LOWER, e2e4);
     EXPECT_EQ(probe_table(5, -100, 50, flag, move), 50);
-    EXPECT_EQ(flag, BOUND_LOWER);
+    EXPECT_EQ(flag, PROBE_LOWER);
     EXPECT_EQ(probe_table(5, -100, 80, flag, move), 0);
     EXPECT_EQ(flag, PROBE_NOTHING);
 
     store_entry(5, 700, BOUND_EXACT, e2e4);
     EXPECT_EQ(probe_table(4, -100, 50, flag, move), 700) << "exact scores come back even outside the window";
-    EXPECT_EQ(flag, BOUND_EXACT);
+    EXPECT_EQ(flag, PROBE_EXACT);
 }
 
 TEST(Table, MateScoresCountFromTheNode)

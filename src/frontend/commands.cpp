@@ -72,10 +72,11 @@ void setoption_command(char* line)
 
 int perft_depth(const char* line)
 {
-    char copy[4096];
-    std::snprintf(copy, sizeof copy, "%s", line);
-    const char* token = std::strtok(copy, "perft ");
-    if (token == nullptr)
+    // The letters of the command word and the blank all separate, so that "perft 5" and
+    // "perft5" both ask for 5: the depth is the first run of other characters.
+    constexpr const char SEPARATORS[] = "perft ";
+    const char* token = line + std::strspn(line, SEPARATORS);
+    if (*token == '\0')
         return 0;
     long depth = std::strtol(token, nullptr, 10);
     return depth < 0 || depth > 9 ? -1 : int(depth);

@@ -6,13 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#if defined(__x86_64__) || defined(_M_X64)
-#if defined(_MSC_VER)
-#include <immintrin.h>
-#include <intrin.h>
-#else
+#if defined(__x86_64__)
 #include <cpuid.h>
-#endif
 #endif
 
 // Set by the build: the level it was compiled for, and how its archives are named, for
@@ -68,7 +63,7 @@ bool has_feature(const ProcessorWords& words, const Feature& feature)
     return (value[feature.word] & feature.bits) == feature.bits;
 }
 
-#if defined(__x86_64__) || defined(_M_X64)
+#if defined(__x86_64__)
 constexpr const char* LEVEL_NAMES[] = {"", "x86-64", "x86-64-v2", "x86-64-v3"};
 
 // Runs before every other constructor of the program: one line on standard error and exit
@@ -126,19 +121,12 @@ void list_missing_features(const ProcessorWords& words, int level, char* text, i
     }
 }
 
-#if defined(__x86_64__) || defined(_M_X64)
+#if defined(__x86_64__)
 namespace {
 
 void read_cpuid(uint32_t leaf, uint32_t subleaf, uint32_t registers[4])
 {
-#if defined(_MSC_VER)
-    int values[4];
-    __cpuidex(values, int(leaf), int(subleaf));
-    for (int i = 0; i < 4; i++)
-        registers[i] = uint32_t(values[i]);
-#else
     __cpuid_count(leaf, subleaf, registers[0], registers[1], registers[2], registers[3]);
-#endif
 }
 
 }  // namespace
@@ -165,13 +153,9 @@ ProcessorWords read_processor_words()
     }
     constexpr uint32_t OSXSAVE = 1u << 27;  // the system has switched XGETBV on
     if (words.basic_ecx & OSXSAVE) {
-#if defined(_MSC_VER)
-        words.saved_state = uint32_t(_xgetbv(0));
-#else
         uint32_t low, high;
         __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
         words.saved_state = low;
-#endif
     }
     return words;
 }

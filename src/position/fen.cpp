@@ -1,7 +1,9 @@
 // Reading a position from FEN text, and the board print of "print" and "test".
 #include "position/position.h"
 
+#include <algorithm>
 #include <cinttypes>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -166,20 +168,32 @@ void load_fen(const char* fen)
     start_key_history();
 }
 
+void append_text(char* line, size_t size, size_t& used, const char* format, ...)
+{
+    if (used + 1 >= size)
+        return;
+    va_list arguments;
+    va_start(arguments, format);
+    const int written = std::vsnprintf(line + used, size - used, format, arguments);
+    va_end(arguments);
+    if (written > 0)
+        used = std::min(used + size_t(written), size - 1);
+}
+
 void print_board()
 {
     char text[512];
-    int n = 0;
+    size_t n = 0;
     for (int rank = 7; rank >= 0; --rank) {
-        n += std::snprintf(text + n, sizeof text - n, "%d ", rank + 1);
+        append_text(text, sizeof text, n, "%d ", rank + 1);
         for (int file = 0; file < 8; ++file) {
             char letter = piece_to_char[position.board[square_of(file, rank)]];
-            n += std::snprintf(text + n, sizeof text - n, letter ? "%c " : ". ", letter);
+            append_text(text, sizeof text, n, letter ? "%c " : ". ", letter);
         }
-        n += std::snprintf(text + n, sizeof text - n, "\n");
+        append_text(text, sizeof text, n, "\n");
     }
-    std::snprintf(text + n, sizeof text - n,
-                  "\n  a b c d e f g h \nturn: %c\nply:%d * root_ply:%d * fifty:%d\nhash numder: %" PRIu64 "\n",
-                  position.turn == 0 ? 'W' : 'B', position.ply, position.root_ply, position.fifty, position.hash_key);
+    append_text(text, sizeof text, n,
+                "\n  a b c d e f g h \nturn: %c\nply:%d * root_ply:%d * fifty:%d\nhash numder: %" PRIu64 "\n",
+                position.turn == 0 ? 'W' : 'B', position.ply, position.root_ply, position.fifty, position.hash_key);
     std::printf("%s", text);
 }

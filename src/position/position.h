@@ -2,6 +2,7 @@
 // and key history, the attack test, game moves. The encodings every subsystem shares are in
 // position/encoding.h, included here.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "position/encoding.h"
@@ -83,6 +84,10 @@ extern const char TEST_FEN[];
 // FEN and board print.
 void load_fen(const char* fen);
 void print_board();
+// Formatted text added to a line being built, never past its end: used is the length written
+// so far and stays below size, so that text that would not fit is cut instead of overrunning.
+// The board print and the search's info lines are built with it, and printed at once.
+void append_text(char* line, size_t size, size_t& used, const char* format, ...);
 // Rebuilds the bit sets and the key from the board after the board was written square by
 // square (or the side to move, castling rights or en-passant square were set by hand).
 void sync_bit_sets();

@@ -29,21 +29,21 @@ void print_info(int32_t score, int32_t depth)
 {
     const uint32_t elapsed = tick_count() - limits.start_time;
     char line[8192];
-    int n;
+    size_t n = 0;
     if (score > MATE_BOUND)
-        n = std::snprintf(line, sizeof line, "info depth %d score mate %d ", depth, (MATE_SCORE - score) / 2);
+        append_text(line, sizeof line, n, "info depth %d score mate %d ", depth, (MATE_SCORE - score) / 2);
     else if (score < -MATE_BOUND)
-        n = std::snprintf(line, sizeof line, "info depth %d score mate %d ", depth, -((score + MATE_SCORE) / 2));
+        append_text(line, sizeof line, n, "info depth %d score mate %d ", depth, -((score + MATE_SCORE) / 2));
     else
-        n = std::snprintf(line, sizeof line, "info depth %d score cp %d ", depth, score);
-    n += std::snprintf(line + n, sizeof line - n, "time %d nodes %" PRIu64 " nps %d pv ", int32_t(elapsed),
-                       limits.nodes, speed_of(limits.nodes, elapsed));
+        append_text(line, sizeof line, n, "info depth %d score cp %d ", depth, score);
+    append_text(line, sizeof line, n, "time %d nodes %" PRIu64 " nps %d pv ", int32_t(elapsed), limits.nodes,
+                speed_of(limits.nodes, elapsed));
     for (int column = 1; column < pv_length[1]; ++column) {
         char text[6];
         move_to_text(pv_table[1][column], text);
-        n += std::snprintf(line + n, sizeof line - n, "%s ", text);
+        append_text(line, sizeof line, n, "%s ", text);
     }
-    std::snprintf(line + n, sizeof line - n, "\n");
+    append_text(line, sizeof line, n, "\n");
     std::printf("%s", line);
 }
 

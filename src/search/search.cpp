@@ -21,20 +21,22 @@ constexpr int32_t FIFTY_MOVE_LIMIT = 100;
 int32_t quiescence(int32_t alpha, int32_t beta)
 {
     const int ply = position.ply;
-    // Step 1. The stacks end at ply 127: no move is made beyond it.
+    // 1. The stacks end at ply 127: no move is made beyond it.
     if (ply >= MAX_PLY) {
         pv_length[ply] = ply;
         return evaluate();
     }
+    // 2. The variation starts empty here.
     pv_length[ply] = ply;
 
-    // Steps 3-5. Standing pat: the side to move may keep the static score.
+    // 3. Standing pat: the side to move may keep the static score.
     const int32_t stand = evaluate();
     if (stand >= beta)
         return stand;
     if (stand > alpha)
         alpha = stand;
 
+    // 4. The captures, best victim and least attacker first.
     CaptureList list;
     int32_t scores[MAX_CAPTURES];
     generate_captures(list);
@@ -77,31 +79,31 @@ int32_t quiescence(int32_t alpha, int32_t beta)
 
 int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allowed)
 {
-    // Step 1. Every 65536 nodes: the clock, and "stop" or "quit" on the input.
+    // 1. Every 65536 nodes: the clock, and "stop" or "quit" on the input.
     if ((limits.nodes & 0xFFFF) == 0 && periodic_check())
         return 0;
 
-    // Step 2. Leaves are resolved by the captures alone. A line of checks long enough to
+    // 2. Leaves are resolved by the captures alone. A line of checks long enough to
     // reach the end of the stacks is cut there too.
     const int ply = position.ply;
     if (depth < 1 || ply >= MAX_PLY)
         return quiescence(alpha, beta);
 
-    // Step 3.
+    // 3. The variation starts empty here.
     pv_length[ply] = ply;
 
-    // Step 5's check test comes first: it runs while the table's slot is still on its way from
-    // memory (the test changes nothing, so its place does not matter otherwise).
+    // 4. Is the side to move in check? Asked before the probe, while the table's slot is still
+    // on its way from memory (the test changes nothing, so its place does not matter otherwise).
     const bool checked = in_check();
 
-    // Step 4. The table may end the node, and always offers its move to try first.
+    // 5. The table may end the node, and always offers its move to try first.
     uint8_t flag;
     Move hash_move;
     const int32_t stored = probe_table(depth, alpha, beta, flag, hash_move);
-    if (flag >= BOUND_EXACT)
+    if (flag >= PROBE_ENDS_NODE)
         return stored;
 
-    // Step 5.
+    // 6. A node in check searches one ply deeper.
     const int32_t entry_alpha = alpha;
     const int extension = checked ? 1 : 0;
     // The hash move is nearly always searched first: start loading its child's slot now, and it
@@ -110,7 +112,7 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
     if (children_probe && hash_move != 0)
         prefetch_entry(key_after(hash_move));
 
-    // Step 6. Null move: if passing still holds beta, a real move will too. The reduced search
+    // 7. Null move: if passing still holds beta, a real move will too. The reduced search
     // runs at this node's own ply. position.piece_count is the count the latest evaluate left,
     // wherever in the tree that was; follow_pv is move ordering's (score_moves clears it once a
     // node leaves the previous iteration's variation).
@@ -127,13 +129,13 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
             return beta;
     }
 
-    // Step 7.
+    // 8. Every pseudo-legal move, scored for ordering.
     MoveList list;
     int32_t scores[MAX_MOVES];
     generate_moves(list);
     const int first = score_moves(list.moves, scores, list.count, hash_move);
 
-    // Step 8. Best remaining move first; illegal moves are taken back unseen.
+    // 9. Best remaining move first; illegal moves are taken back unseen.
     bool searched = false;
     if (children_probe && list.count > 0 && list.moves[first] != hash_move)
         prefetch_entry(key_after(list.moves[first]));
@@ -179,7 +181,7 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
         }
     }
 
-    // Step 9. Mate, stalemate, the fifty-move rule, then the store.
+    // 10. Mate, stalemate, the fifty-move rule, then the store.
     if (!searched)
         return checked ? ply - MATE_SCORE : 0;
     if (position.fifty >= FIFTY_MOVE_LIMIT)

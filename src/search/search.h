@@ -17,7 +17,9 @@ constexpr int MAX_ITERATION_DEPTH = 64;
 
 // ---- Limits, and listening while the engine thinks ----
 // How a search is limited and stopped, and what it has counted. The "go" command fills the
-// limits; the search clears stop and nodes when it starts.
+// limits; stop and nodes are not limits but the running search's flag and count, kept in the
+// same record because the periodic check reads them with the clock. The search clears both
+// when it starts.
 struct SearchLimits {
     uint8_t stop;           // the running search must unwind at once
     uint8_t depth_limited;  // "go" gave a depth above 0

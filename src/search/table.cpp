@@ -91,16 +91,16 @@ int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, M
         return 0;
 
     switch (entry.bound) {
-    case BOUND_EXACT: flag = BOUND_EXACT; return score;
+    case BOUND_EXACT: flag = PROBE_EXACT; return score;
     case BOUND_UPPER:
         if (score <= alpha) {
-            flag = BOUND_UPPER;
+            flag = PROBE_UPPER;
             return alpha;
         }
         return 0;
     case BOUND_LOWER:
         if (score >= beta) {
-            flag = BOUND_LOWER;
+            flag = PROBE_LOWER;
             return beta;
         }
         return 0;

@@ -12,12 +12,20 @@
 // A store replaces a slot whenever its depth is at least the slot's, for any position, and
 // nothing is aged, so deep results of earlier searches stay until "ucinewgame" or a new size.
 // Mate scores are kept relative to the node (see store_entry and probe_table).
-enum : uint8_t { BOUND_NONE = 0, BOUND_EXACT = 2, BOUND_UPPER = 3, BOUND_LOWER = 4 };
-// probe_table's verdict: PROBE_NOTHING, PROBE_NULL_FAILS_LOW (a fail-low stored at nearly this
-// depth: a null move here would very likely fail low too, so it is not tried), or one of the
-// bounds above, whose score ends the node.
-enum : uint8_t { PROBE_NOTHING = 0, PROBE_NULL_FAILS_LOW = 1 };
-static_assert(int(PROBE_NULL_FAILS_LOW) < int(BOUND_EXACT), "a verdict at or above BOUND_EXACT ends the node");
+// What a slot's score is: exact, or a bound on the true score.
+enum : uint8_t { BOUND_EXACT = 2, BOUND_UPPER = 3, BOUND_LOWER = 4 };
+// probe_table's flag, its own enumeration: PROBE_NOTHING; PROBE_NULL_FAILS_LOW (a fail-low
+// stored at nearly this depth: a null move here would very likely fail low too, so it is not
+// tried); or, at PROBE_ENDS_NODE and above, the slot's bound that ends the node with the
+// returned score (the same numbers as the bounds).
+enum : uint8_t {
+    PROBE_NOTHING = 0,
+    PROBE_NULL_FAILS_LOW = 1,
+    PROBE_EXACT = BOUND_EXACT,
+    PROBE_UPPER = BOUND_UPPER,
+    PROBE_LOWER = BOUND_LOWER,
+    PROBE_ENDS_NODE = PROBE_EXACT
+};
 
 // The key comes first: a 24-byte slot crosses a cache-line boundary in two places out of eight,
 // and the probe's first question, the key compare, then still needs only the slot's first line.
@@ -31,32 +39,11 @@ struct HashEntry {
 static_assert(sizeof(HashEntry) == TABLE_SLOT_BYTES, "the slot count is megabytes * 1048576 / TABLE_SLOT_BYTES");
 static_assert(offsetof(HashEntry, key) == 0, "the key leads the slot");
 
-// flag: PROBE_* or BOUND_* (see above); with a bound the returned exact score, alpha or beta
+// flag: PROBE_* (see above); from PROBE_ENDS_NODE on the returned exact score, alpha or beta
 // ends the node. move: the slot's move whenever the key matches.
 int32_t probe_table(int32_t depth, int32_t alpha, int32_t beta, uint8_t& flag, Move& move);
 void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move);
-#if defined(__SIZEOF_INT128__) && !defined(__wasm__)
-// key % divisor exactly, without a 64-bit division (which costs as much as a cache miss): the
-// high part of the fraction key / divisor, kept to 128 bits, times the divisor (Lemire's direct
-// remainder). multiplier is remainder_multiplier(divisor).
-using RemainderMultiplier = unsigned __int128;
-inline RemainderMultiplier remainder_multiplier(uint64_t divisor) { return ~RemainderMultiplier(0) / divisor + 1; }
-inline uint64_t fast_remainder(uint64_t key, uint64_t divisor, RemainderMultiplier multiplier)
-{
-    const RemainderMultiplier fraction = multiplier * key;
-    const RemainderMultiplier low = RemainderMultiplier(uint64_t(fraction)) * divisor;
-    const RemainderMultiplier high = RemainderMultiplier(uint64_t(fraction >> 64)) * divisor;
-    return uint64_t((high + (low >> 64)) >> 64);
-}
-#else
-// A compiler without 128-bit integers divides. So does WebAssembly, which has a 64-bit remainder
-// instruction but no 128-bit product: each of the three products above is a call there, and the
-// plain remainder is the faster (measured side by side under node, bench depth 7: 1.5% more
-// nodes per CPU second, 1.05 in the runs' own ratios).
-using RemainderMultiplier = uint64_t;
-inline RemainderMultiplier remainder_multiplier(uint64_t) { return 0; }
-inline uint64_t fast_remainder(uint64_t key, uint64_t divisor, RemainderMultiplier) { return key % divisor; }
-#endif
+// The slot of a key is key % entry_count, taken by fast_remainder (platform/compiler.h).
 
 struct TranspositionTable {
     HashEntry* slots;
