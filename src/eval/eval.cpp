@@ -1,6 +1,6 @@
 // The static evaluation, as named terms. Each term is written once, for one side US in its own
-// direction of march, and the score is White's terms minus Black's. The only places where the
-// two colours differ on purpose are the Side records below.
+// direction of march, and the score is White's terms minus Black's. The only place where the
+// two colours differ on purpose is the Side record below.
 //
 // Every call works from the board alone. Pawn structure depends on the two pawn sets only, so
 // its results are kept in a small cache keyed by those sets; everything else is rebuilt.
@@ -32,36 +32,23 @@ using namespace eval_tables;
 // s + 9, Black at s - 9 and s - 7, wrapping round the board's edge for a bishop on the a- or
 // h-file, and the wrapped squares are not mirror images of each other).
 template <int US>
-struct Side;
-
-template <>
-struct Side<WHITE_SIDE> {
-    static constexpr Piece PAWN_CODE = WHITE_PAWN, KNIGHT_CODE = WHITE_KNIGHT, BISHOP_CODE = WHITE_BISHOP;
-    static constexpr Piece ROOK_CODE = WHITE_ROOK, QUEEN_CODE = WHITE_QUEEN, KING_CODE = WHITE_KING;
-    static constexpr int FORWARD = 8;
-    static constexpr const Table& KING_MIDDLEGAME_TABLE = WHITE_KING_MIDDLEGAME_TABLE;
-    static constexpr Square FIANCHETTO_SQUARE = G1 + 8, CASTLED_KING_SQUARE = G1;
-    static constexpr Square CORNER_ROOK_SQUARE = H1, CASTLED_KING_F = F1, CASTLED_KING_G = G1;
-    static constexpr uint64_t BACK_TWO_RANKS = 0x000000000000FFFFull;
-    static constexpr uint64_t SEVENTH_RANK = 0x00FF000000000000ull;
-    static constexpr uint64_t BACK_RANK = 0x00000000000000FFull;
-    static constexpr uint64_t BELOW_SEVENTH = 0x0000FFFFFFFFFFFFull;
-    static Square king() { return position.white_king; }
-};
-
-template <>
-struct Side<BLACK_SIDE> {
-    static constexpr Piece PAWN_CODE = BLACK_PAWN, KNIGHT_CODE = BLACK_KNIGHT, BISHOP_CODE = BLACK_BISHOP;
-    static constexpr Piece ROOK_CODE = BLACK_ROOK, QUEEN_CODE = BLACK_QUEEN, KING_CODE = BLACK_KING;
-    static constexpr int FORWARD = -8;
-    static constexpr const Table& KING_MIDDLEGAME_TABLE = BLACK_KING_MIDDLEGAME_TABLE;
-    static constexpr Square FIANCHETTO_SQUARE = G8 - 8, CASTLED_KING_SQUARE = G8;
-    static constexpr Square CORNER_ROOK_SQUARE = H8, CASTLED_KING_F = F8, CASTLED_KING_G = G8;
-    static constexpr uint64_t BACK_TWO_RANKS = 0xFFFF000000000000ull;
-    static constexpr uint64_t SEVENTH_RANK = 0x000000000000FF00ull;
-    static constexpr uint64_t BACK_RANK = 0xFF00000000000000ull;
-    static constexpr uint64_t BELOW_SEVENTH = 0xFFFFFFFFFFFF0000ull;
-    static Square king() { return position.black_king; }
+struct Side {
+    static constexpr bool WHITE_US = US == WHITE_SIDE;
+    static constexpr Piece PAWN_CODE = colour_bit(US) | PAWN, KNIGHT_CODE = colour_bit(US) | KNIGHT;
+    static constexpr Piece BISHOP_CODE = colour_bit(US) | BISHOP, ROOK_CODE = colour_bit(US) | ROOK;
+    static constexpr Piece QUEEN_CODE = colour_bit(US) | QUEEN, KING_CODE = colour_bit(US) | KING;
+    static constexpr int FORWARD = WHITE_US ? 8 : -8;
+    static constexpr const Table& KING_MIDDLEGAME_TABLE =
+        WHITE_US ? WHITE_KING_MIDDLEGAME_TABLE : BLACK_KING_MIDDLEGAME_TABLE;
+    static constexpr Square CASTLED_KING_SQUARE = WHITE_US ? G1 : G8;
+    static constexpr Square FIANCHETTO_SQUARE = CASTLED_KING_SQUARE + FORWARD;
+    static constexpr Square CORNER_ROOK_SQUARE = WHITE_US ? H1 : H8;
+    static constexpr Square CASTLED_KING_F = WHITE_US ? F1 : F8, CASTLED_KING_G = CASTLED_KING_SQUARE;
+    static constexpr uint64_t BACK_TWO_RANKS = WHITE_US ? 0x000000000000FFFFull : 0xFFFF000000000000ull;
+    static constexpr uint64_t SEVENTH_RANK = WHITE_US ? 0x00FF000000000000ull : 0x000000000000FF00ull;
+    static constexpr uint64_t BACK_RANK = WHITE_US ? 0x00000000000000FFull : 0xFF00000000000000ull;
+    static constexpr uint64_t BELOW_SEVENTH = WHITE_US ? 0x0000FFFFFFFFFFFFull : 0xFFFFFFFFFFFF0000ull;
+    static Square king() { return WHITE_US ? position.white_king : position.black_king; }
 };
 
 // A square's rank counted from US's own back rank.
