@@ -7,6 +7,7 @@
 # recorded signature.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
+. "$repo/tests/lib.sh"
 archive=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 name=$(basename "$archive")
 name=${name%.zip}
@@ -57,7 +58,7 @@ esac
 [ "$reply" = "$expected" ] || fail "the uci reply differs:"$'\n'"$reply"
 
 read -r depth signature <"$repo/tests/data/bench_signature.txt"
-nodes=$("${bench[@]}" "$depth" 2>/dev/null | tr -d '\r' | sed -n 's/^Bench: \([0-9]*\) nodes.*/\1/p') ||
-    fail "its bench did not run"
+line=$("${bench[@]}" "$depth" 2>/dev/null | bench_line) || fail "its bench did not run or printed no bench line"
+nodes=${line%% *}
 [ "$nodes" = "$signature" ] || fail "bench signature ${nodes:-missing}, recorded $signature"
 echo "$name: checksum, contents, uci reply and bench signature ($signature) as expected"

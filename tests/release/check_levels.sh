@@ -6,6 +6,7 @@
 # by qemu-x86_64: core2duo (x86-64), Nehalem (x86-64-v2), Haswell (x86-64-v3).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
+. "$repo/tests/lib.sh"
 read -r depth signature <"$repo/tests/data/bench_signature.txt"
 levels=(x86-64 x86-64-v2 x86-64-v3)
 processors=(core2duo Nehalem Haswell)
@@ -24,7 +25,8 @@ run() {
 failed=0
 for i in 0 1 2; do
     level=${levels[$i]} dir=${dirs[$i]}
-    nodes=$(run "${processors[$i]}" "$dir/korvane-bench" "$depth" | sed -n 's/^Bench: \([0-9]*\) nodes.*/\1/p') || true
+    line=$(run "${processors[$i]}" "$dir/korvane-bench" "$depth" | bench_line) || true
+    nodes=${line%% *}
     if [ "$nodes" = "$signature" ]; then
         echo "$level on ${processors[$i]}: runs, bench signature $signature"
     else
