@@ -16,10 +16,11 @@ scratch=$(mktemp -d "${TMPDIR:-/tmp}/korvane-levels.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
 # qemu names the features its model lacks on its own standard error; only the engine's counts.
+# A run that has not ended in the test command's quarter of an hour for the bench has hung.
 run() {
     local processor=$1
     shift
-    qemu-x86_64 -cpu "$processor" "$@" 2>"$scratch/stderr" || return $?
+    timeout -k 5 900 qemu-x86_64 -cpu "$processor" "$@" 2>"$scratch/stderr" || return $?
 }
 
 failed=0

@@ -52,7 +52,7 @@ for deb in "$dist"/*.deb; do
     dpkg-deb -x "$deb" "$root"
     runner=()
     case $deb in *_arm64.deb) runner=(qemu-aarch64) ;; esac
-    reply=$(printf 'uci\nquit\n' | "${runner[@]}" "$root/usr/games/korvane" | sed -n 2p)
+    reply=$(printf 'uci\nquit\n' | timeout -k 5 60 "${runner[@]}" "$root/usr/games/korvane" | sed -n 2p)
     [ "$reply" = "id name Korvane $version" ] || { echo "$(basename "$deb"): engine answers '$reply'" >&2; exit 1; }
     echo "$(basename "$deb"): checksum, fields and contents shown above; its engine answers \"uci\""
 done
