@@ -5,9 +5,9 @@
 #   tests/check_format.sh --fix   rewrite the files in place
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if ! command -v clang-format >/dev/null 2>&1; then
-    apt-get update && apt-get install -y clang-format
-fi
+. tests/lib.sh
+need_command clang-format clang-format
+install_needed Formatting
 mapfile -t files < <(find src tests tools \( -name '*.cpp' -o -name '*.h' \) -not -path 'tests/fuzz/corpus/*' | sort)
 if [ "${1:-}" = "--fix" ]; then
     clang-format -i "${files[@]}"

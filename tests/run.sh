@@ -11,7 +11,8 @@
 # CMake chooses (x86-64-v2 on x86-64, armv8-a on ARM64).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-jobs=$(nproc 2>/dev/null || echo 2)
+. tests/lib.sh
+jobs=$(job_count)
 # The processor level: KORVANE_ARCH when set, else what CMake chooses for this machine.
 arch=()
 [ -n "${KORVANE_ARCH:-}" ] && arch=(-DKORVANE_ARCH="$KORVANE_ARCH")
@@ -19,10 +20,11 @@ arch=()
 # Every source as the formatter lays it out.
 tests/check_format.sh
 
-# The tests need GoogleTest; a machine without it gets it here, as the test command promises.
-if [ ! -f /usr/include/gtest/gtest.h ]; then
-    apt-get update && apt-get install -y googletest libgtest-dev
-fi
+# The tests need GoogleTest, and the clang++ build below clang; a machine without them gets them
+# here, as the test command promises.
+need_gtest
+need_command clang++ clang
+install_needed "Test command"
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DKORVANE_RELEASE=ON -DKORVANE_WERROR=ON "${arch[@]}"
 cmake --build build -j "$jobs"
@@ -34,7 +36,6 @@ ctest --test-dir build-sanitize -j "$jobs" --output-on-failure -LE 'deep|long'
 
 # The same tree with clang++, warnings as errors, and its unit tests: the compiler of macOS and of
 # the WebAssembly toolchain.
-command -v clang++ >/dev/null 2>&1 || { apt-get update && apt-get install -y clang; }
 cmake -S . -B build-clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release -DKORVANE_WERROR=ON "${arch[@]}"
 cmake --build build-clang -j "$jobs"
 ctest --test-dir build-clang -j "$jobs" --output-on-failure -L unit

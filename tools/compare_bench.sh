@@ -20,6 +20,8 @@
 #
 # The node totals of both must agree: a speed change that changes the search is rejected.
 set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+. "$repo/tests/lib.sh"
 
 runs=5
 depth=""
@@ -40,12 +42,11 @@ if [ $# -ne 2 ]; then
     echo "$usage" >&2
     exit 2
 fi
-if ((together)) && { [ "$(nproc)" -lt 2 ] || ! command -v taskset >/dev/null; }; then
+if ((together)) && { [ "$(job_count)" -lt 2 ] || ! command -v taskset >/dev/null; }; then
     echo "-t needs two cores and taskset" >&2
     exit 2
 fi
 
-repo=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -65,7 +66,7 @@ resolve() {
     git -C "$repo" archive "$commit" | tar -x -C "$work/$name/src"
     echo "building $name = $commit" >&2
     cmake -S "$work/$name/src" -B "$work/$name/build" -DCMAKE_BUILD_TYPE=Release -DKORVANE_TESTS=OFF >/dev/null
-    cmake --build "$work/$name/build" -j 2 --target korvane-bench korvane >/dev/null
+    cmake --build "$work/$name/build" -j "$(job_count)" --target korvane-bench korvane >/dev/null
     echo "$work/$name/build/korvane-bench"
 }
 
@@ -86,15 +87,9 @@ bench() {
             '{ printf "%s %.0f %.0f\n", nodes, nodes / $1, ($2 + $3 > 0 ? nodes / ($2 + $3) : 0) }'
         return
     fi
-    out=$( { TIMEFORMAT='%U %S'; time "${pin[@]}" "$1" $depth | grep '^Bench:'; } 2>"$work/time.$tag.txt")
+    out=$( { TIMEFORMAT='%U %S'; time "${pin[@]}" "$1" $depth | bench_line; } 2>"$work/time.$tag.txt")
     cpu=$(tail -n 1 "$work/time.$tag.txt" | awk '{ print $1 + $2 }')
-    echo "$out" | awk -v cpu="$cpu" '{ printf "%s %s %.0f\n", $2, $4, (cpu > 0 ? $2 / cpu : 0) }'
-}
-
-# The median of the numbers on standard input, printed with the format given (default: whole).
-median() {
-    sort -g | awk -v fmt="${1:-%.0f}" '{ v[NR] = $1 }
-        END { printf fmt "\n", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    echo "$out" | awk -v cpu="$cpu" '{ printf "%s %s %.0f\n", $1, $2, (cpu > 0 ? $1 / cpu : 0) }'
 }
 
 old_nps=()

@@ -3,24 +3,29 @@
 # search in a fresh process, and compares every "info" and "bestmove" line with the time and
 # nps fields taken out (nothing else may differ: a speed change must not change the search).
 #
-#   tools/compare_search_output.sh [-d DEPTH] [-s SUITE_POSITIONS] OLD_KORVANE NEW_KORVANE
+#   tools/compare_search_output.sh [-d DEPTH] [-s SUITE_POSITIONS] [-t SECONDS] OLD_KORVANE NEW_KORVANE
 #
 # Positions: the bench's positions, then the first SUITE_POSITIONS (default 12) of the perft
-# suite. DEPTH defaults to 8, the bench's depth.
+# suite. DEPTH defaults to 8, the bench's depth. An engine that has not answered "bestmove"
+# within SECONDS (default 120) of a search's start, or that ends without one, fails the
+# comparison: a crashed or hung engine stops it with its name and the position.
 set -euo pipefail
 
 depth=8
 suite_count=12
-while getopts "d:s:" opt; do
+limit=120
+usage="usage: $0 [-d DEPTH] [-s SUITE_POSITIONS] [-t SECONDS] OLD NEW"
+while getopts "d:s:t:" opt; do
     case $opt in
     d) depth=$OPTARG ;;
     s) suite_count=$OPTARG ;;
-    *) echo "usage: $0 [-d DEPTH] [-s SUITE_POSITIONS] OLD NEW" >&2; exit 2 ;;
+    t) limit=$OPTARG ;;
+    *) echo "$usage" >&2; exit 2 ;;
     esac
 done
 shift $((OPTIND - 1))
 if [ $# -ne 2 ]; then
-    echo "usage: $0 [-d DEPTH] [-s SUITE_POSITIONS] OLD NEW" >&2
+    echo "$usage" >&2
     exit 2
 fi
 old=$1
@@ -39,15 +44,32 @@ while IFS= read -r line; do
 done < <(grep -v '^#' "$repo/tests/data/perft_suite.epd" | head -n "$suite_count")
 
 # Searches one position; the input stays open until "bestmove" has come, since the end of input
-# stops a search.
+# stops a search, or until the engine has ended (the marker file): crashed, or killed by the
+# timeout.
 search() {
-    local binary=$1 arguments=$2 out=$3
+    local binary=$1 arguments=$2 out=$3 status=0
     : >"$out"
+    rm -f "$out.ended"
     {
         printf 'position %s\ngo depth %d\n' "$arguments" "$depth"
-        until grep -q '^bestmove' "$out"; do sleep 0.05; done
-        printf 'quit\n'
-    } | "$binary" >"$out"
+        until grep -q '^bestmove' "$out" || [ -e "$out.ended" ]; do sleep 0.05; done
+        [ -e "$out.ended" ] || printf 'quit\n'
+    } | {
+        status=0
+        timeout -k 5 "$limit" "$binary" >"$out" || status=$?
+        touch "$out.ended"
+        exit $status
+    } || status=$?
+    if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+        echo "$binary: no bestmove within $limit s (position $arguments)" >&2
+        exit 1
+    elif [ "$status" -ne 0 ]; then
+        echo "$binary: ended with status $status (position $arguments)" >&2
+        exit 1
+    elif ! grep -q '^bestmove' "$out"; then
+        echo "$binary: ended without a bestmove (position $arguments)" >&2
+        exit 1
+    fi
 }
 
 strip() { grep -E '^(info|bestmove)' "$1" | sed -E 's/ time [0-9]+//; s/ nps [0-9]+//'; }

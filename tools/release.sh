@@ -16,17 +16,14 @@ set -euo pipefail
 export LC_ALL=C  # file lists in one order whatever the caller's language
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
-jobs=$(nproc 2>/dev/null || echo 2)
+. tests/lib.sh
+jobs=$(job_count)
 started=$SECONDS
 
-need=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || need+=(g++-mingw-w64-x86-64-posix)
-command -v aarch64-linux-gnu-g++ >/dev/null 2>&1 || need+=(g++-aarch64-linux-gnu)
-command -v zip >/dev/null 2>&1 || need+=(zip)
-if [ ${#need[@]} -gt 0 ]; then
-    apt-get update
-    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${need[@]}"
-fi
+need_command x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+need_command aarch64-linux-gnu-g++ g++-aarch64-linux-gnu
+need_command zip zip
+install_needed Release
 
 commit=$(git rev-parse HEAD)
 export SOURCE_DATE_EPOCH

@@ -23,6 +23,7 @@ while getopts "n:d:" opt; do
 done
 shift $((OPTIND - 1))
 repo=$(cd "$(dirname "$0")/.." && pwd)
+. "$repo/tests/lib.sh"
 native=${1:-$repo/build}
 wasm=${2:-$repo/build-wasm}
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-wasm-speed.XXXXXX")
@@ -34,13 +35,11 @@ run() {
     shift
     local TIMEFORMAT='%U %S'
     { time "$@" > "$work/out" 2> /dev/null; } 2> "$work/time"
-    local line nodes nps cpu
-    line=$(grep '^Bench:' "$work/out" | tail -1)
-    nodes=$(echo "$line" | awk '{print $2}')
-    nps=$(echo "$line" | awk '{print $4}')
+    local line cpu
+    line=$(bench_line < "$work/out") || { echo "$side: no bench line from $*" >&2; exit 1; }
     cpu=$(awk '{print $1 + $2}' "$work/time")
-    echo "$nodes $nps $cpu" >> "$work/$side"
-    echo "$side: $line, $cpu s of CPU"
+    echo "$line $cpu" >> "$work/$side"
+    echo "$side: Bench: ${line% *} nodes ${line#* } nps, $cpu s of CPU"
 }
 
 for ((i = 1; i <= runs; i++)); do
@@ -49,7 +48,6 @@ for ((i = 1; i <= runs; i++)); do
     run chromium node "$repo/tests/wasm/chromium_bench.mjs" "$wasm/site" "$depth"
 done
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 if [ "$(cut -d' ' -f1 "$work/native" "$work/node" "$work/chromium" | sort -u | wc -l)" -ne 1 ]; then
     echo "the node totals differ: the builds do not search alike" >&2
     exit 1

@@ -2,15 +2,18 @@
 # Cross-builds Korvane for ARM64 Linux (aarch64) and runs its tests under qemu-user: the unit
 # and end-to-end tests (the end-to-end ones drive the ARM64 engine over pipes through
 # qemu-aarch64), the perft suite at depth 4, the fuzz corpus replay and the bench signature,
-# which must equal the x86-64 build's. Installs the cross compiler and qemu when missing.
+# which must equal the x86-64 build's. Installs the cross compiler, qemu and GoogleTest's sources
+# when missing.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-jobs=$(nproc 2>/dev/null || echo 2)
+. tests/lib.sh
+jobs=$(job_count)
 
-if ! command -v aarch64-linux-gnu-g++ >/dev/null 2>&1 || ! command -v qemu-aarch64 >/dev/null 2>&1 ||
-    ! command -v file >/dev/null 2>&1; then
-    apt-get update && apt-get -o DPkg::Lock::Timeout=600 install -y g++-aarch64-linux-gnu qemu-user file
-fi
+need_command aarch64-linux-gnu-g++ g++-aarch64-linux-gnu
+need_command qemu-aarch64 qemu-user
+need_command file file
+need_gtest
+install_needed "ARM64 tests"
 
 cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-aarch64-linux-gnu.cmake \
     -DCMAKE_BUILD_TYPE=Release -DKORVANE_RELEASE=ON -DKORVANE_WERROR=ON

@@ -4,9 +4,11 @@
 # the archive's checksum matches the SHA256SUMS beside it; it unpacks into one folder named as
 # the archive; its engine gives the exact "uci" reply (a Windows engine under wine, through a
 # pipe that the Windows side makes; an ARM64 engine under qemu-aarch64); and its bench gives the
-# recorded signature.
+# recorded signature. An engine that does not answer in time (a minute for "uci", the test
+# command's quarter of an hour for the bench) fails the check.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
+. "$repo/tests/lib.sh"
 archive=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 name=$(basename "$archive")
 name=${name%.zip}
@@ -39,7 +41,7 @@ case $name in
     grep -q $'\r$' "$folder/README.txt" || fail "README.txt lacks Windows line ends"
     # cmd.exe makes the pipe, inside wine, as a Windows interface would.
     printf 'uci\r\nquit\r\n' >"$unpacked/commands.txt"
-    reply=$(cd "$folder" && wine cmd /c "type ..\commands.txt | korvane.exe" 2>/dev/null | tr -d '\r') ||
+    reply=$(cd "$folder" && timeout -k 5 60 wine cmd /c "type ..\commands.txt | korvane.exe" 2>/dev/null | tr -d '\r') ||
         fail "its engine did not answer \"uci\" and end"
     bench=(wine "$folder/korvane-bench.exe")
     ;;
@@ -50,14 +52,14 @@ case $name in
     [ -x "$folder/korvane" ] || fail "korvane is not executable"
     runner=()
     case $name in *-arm64-*) runner=(qemu-aarch64) ;; esac
-    reply=$(printf 'uci\nquit\n' | "${runner[@]}" "$folder/korvane") || fail "its engine did not answer \"uci\" and end"
+    reply=$(printf 'uci\nquit\n' | timeout -k 5 60 "${runner[@]}" "$folder/korvane") || fail "its engine did not answer \"uci\" and end"
     bench=("${runner[@]}" "$folder/korvane-bench")
     ;;
 esac
 [ "$reply" = "$expected" ] || fail "the uci reply differs:"$'\n'"$reply"
 
 read -r depth signature <"$repo/tests/data/bench_signature.txt"
-nodes=$("${bench[@]}" "$depth" 2>/dev/null | tr -d '\r' | sed -n 's/^Bench: \([0-9]*\) nodes.*/\1/p') ||
-    fail "its bench did not run"
+line=$(timeout -k 5 900 "${bench[@]}" "$depth" 2>/dev/null | bench_line) || fail "its bench did not run or printed no bench line"
+nodes=${line%% *}
 [ "$nodes" = "$signature" ] || fail "bench signature ${nodes:-missing}, recorded $signature"
 echo "$name: checksum, contents, uci reply and bench signature ($signature) as expected"

@@ -6,6 +6,7 @@
 # by qemu-x86_64: core2duo (x86-64), Nehalem (x86-64-v2), Haswell (x86-64-v3).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
+. "$repo/tests/lib.sh"
 read -r depth signature <"$repo/tests/data/bench_signature.txt"
 levels=(x86-64 x86-64-v2 x86-64-v3)
 processors=(core2duo Nehalem Haswell)
@@ -15,16 +16,18 @@ scratch=$(mktemp -d "${TMPDIR:-/tmp}/korvane-levels.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
 # qemu names the features its model lacks on its own standard error; only the engine's counts.
+# A run that has not ended in the test command's quarter of an hour for the bench has hung.
 run() {
     local processor=$1
     shift
-    qemu-x86_64 -cpu "$processor" "$@" 2>"$scratch/stderr" || return $?
+    timeout -k 5 900 qemu-x86_64 -cpu "$processor" "$@" 2>"$scratch/stderr" || return $?
 }
 
 failed=0
 for i in 0 1 2; do
     level=${levels[$i]} dir=${dirs[$i]}
-    nodes=$(run "${processors[$i]}" "$dir/korvane-bench" "$depth" | sed -n 's/^Bench: \([0-9]*\) nodes.*/\1/p') || true
+    line=$(run "${processors[$i]}" "$dir/korvane-bench" "$depth" | bench_line) || true
+    nodes=${line%% *}
     if [ "$nodes" = "$signature" ]; then
         echo "$level on ${processors[$i]}: runs, bench signature $signature"
     else

@@ -8,15 +8,12 @@
 # Takes about ten minutes: two whole releases are built.
 set -euo pipefail
 export LC_ALL=C
-need=()
-{ command -v wine >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; } || need+=(wine wine64)
-command -v qemu-x86_64 >/dev/null 2>&1 || need+=(qemu-user)
-command -v unzip >/dev/null 2>&1 || need+=(unzip)
-if [ ${#need[@]} -gt 0 ]; then
-    apt-get update
-    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${need[@]}"
-fi
 repo=$(cd "$(dirname "$0")/../.." && pwd)
+. "$repo/tests/lib.sh"
+need_wine
+need_command qemu-x86_64 qemu-user
+need_command unzip unzip
+install_needed "Release check"
 commit=$(git -C "$repo" rev-parse HEAD)
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/korvane-release-check.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
@@ -39,14 +36,14 @@ cat "$scratch/first.sums"
 [ "$(ls "$dist"/*.tar.gz "$dist"/*.zip | wc -l)" -eq 7 ] || { echo "expected 7 archives" >&2; exit 1; }
 [ "$(ls "$dist"/*.deb | wc -l)" -eq 2 ] || { echo "expected 2 Debian packages" >&2; exit 1; }
 
-export WINEPREFIX="$scratch/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i >/dev/null 2>&1 || true
-wineserver -w || true
+wine_prefix "$scratch/wineprefix"
 for archive in "$dist"/*.tar.gz "$dist"/*.zip; do
     "$repo/tests/release/check_archive.sh" "$archive"
 done
 
-version=$(sed -n 's/^project(Korvane VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
+# The version the commit's build gives itself: a configured (not built) folder of the first clone.
+cmake -S "$scratch/first" -B "$scratch/configured" -DKORVANE_TESTS=OFF >/dev/null
+version=$(package_field "$scratch/configured" VERSION)
 for deb in "$dist"/*.deb; do
     (cd "$dist" && grep -F " $(basename "$deb")" SHA256SUMS | sha256sum --quiet -c -)
     dpkg-deb --info "$deb"
@@ -55,7 +52,7 @@ for deb in "$dist"/*.deb; do
     dpkg-deb -x "$deb" "$root"
     runner=()
     case $deb in *_arm64.deb) runner=(qemu-aarch64) ;; esac
-    reply=$(printf 'uci\nquit\n' | "${runner[@]}" "$root/usr/games/korvane" | sed -n 2p)
+    reply=$(printf 'uci\nquit\n' | timeout -k 5 60 "${runner[@]}" "$root/usr/games/korvane" | sed -n 2p)
     [ "$reply" = "id name Korvane $version" ] || { echo "$(basename "$deb"): engine answers '$reply'" >&2; exit 1; }
     echo "$(basename "$deb"): checksum, fields and contents shown above; its engine answers \"uci\""
 done

@@ -10,31 +10,35 @@
 set -euo pipefail
 export LC_ALL=C
 cd "$(dirname "$0")/../.."
-jobs=$(nproc 2>/dev/null || echo 2)
+. tests/lib.sh
+jobs=$(job_count)
 started=$SECONDS
 
 for dir in build build-windows build-arm64; do
-    if ! grep -qx 'RELEASE_FLAGS=ON' "$dir/package.env" 2>/dev/null; then
+    if [ "$(package_field "$dir" RELEASE_FLAGS 2>/dev/null)" != ON ]; then
         echo "$dir is not a build with the release's flags (-DKORVANE_RELEASE=ON): run tests/run.sh" >&2
         exit 1
     fi
 done
-{ command -v zip && command -v unzip && command -v qemu-x86_64; } >/dev/null 2>&1 ||
-    { apt-get update && apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends zip unzip qemu-user; }
+need_command zip zip
+need_command unzip unzip
+need_command qemu-x86_64 qemu-user
+need_wine
+install_needed "Release tests"
 
 rm -rf build-packages
 for dir in build build-windows build-arm64; do
     tools/release/package.sh "$dir" build-packages >/dev/null
 done
 (cd build-packages && sha256sum -- *.tar.gz *.zip >SHA256SUMS)
-export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine_prefix "$PWD/build-windows/wineprefix"
 for archive in build-packages/*.tar.gz build-packages/*.zip; do
     tests/release/check_archive.sh "$archive"
 done
 
 level_dirs=()
 for level in x86-64 x86-64-v2 x86-64-v3; do
-    if grep -qx "LEVEL=$level" build/package.env; then
+    if [ "$(package_field build LEVEL)" = "$level" ]; then
         level_dirs+=(build)
         continue
     fi

@@ -8,21 +8,16 @@
 # page's packages with npm ci.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-jobs=$(nproc 2>/dev/null || echo 2)
+. tests/lib.sh
+jobs=$(job_count)
 started=$SECONDS
 
-need=()
-command -v em++ >/dev/null 2>&1 || need+=(emscripten)
-command -v node >/dev/null 2>&1 || need+=(nodejs)
-command -v npm >/dev/null 2>&1 || need+=(npm)
-[ -x /usr/bin/chromium ] || need+=(chromium)
-[ -f /usr/include/gtest/gtest.h ] || need+=(googletest libgtest-dev)
-if [ ${#need[@]} -gt 0 ]; then
-    install_start=$SECONDS
-    apt-get update
-    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${need[@]}"
-    echo "WebAssembly tests: installed ${need[*]} in $((SECONDS - install_start)) s"
-fi
+need_command em++ emscripten
+need_command node nodejs
+need_command npm npm
+need_file /usr/bin/chromium chromium
+need_gtest
+install_needed "WebAssembly tests"
 
 cmake -S . -B build-wasm -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-emscripten.cmake -DCMAKE_BUILD_TYPE=Release \
     -DKORVANE_WERROR=ON

@@ -5,20 +5,14 @@
 # Installs the cross compiler and wine when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-jobs=$(nproc 2>/dev/null || echo 2)
+. tests/lib.sh
+jobs=$(job_count)
 started=$SECONDS
 
-need=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || need+=(g++-mingw-w64-x86-64-posix)
-# "wine" is the launcher, "wine64" the 64-bit loader that runs korvane.exe.
-{ command -v wine >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; } || need+=(wine wine64)
-[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
-if [ ${#need[@]} -gt 0 ]; then
-    install_start=$SECONDS
-    apt-get update
-    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
-    echo "Windows tests: installed ${need[*]} in $((SECONDS - install_start)) s"
-fi
+need_command x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+need_wine
+need_gtest
+install_needed "Windows tests"
 
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake -DKORVANE_RELEASE=ON -DKORVANE_WERROR=ON
 cmake --build build-windows -j "$jobs"
@@ -34,14 +28,8 @@ for exe in korvane korvane-perft korvane-bench; do
     echo "$exe.exe imports: $(echo $dlls)"
 done
 
-# A wine prefix of its own in the build tree, set up without any window.
-export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# wineboot may return before the wine server has written the registry: wait for the server.
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i > /dev/null 2>&1 || true
-    wineserver -w || true
-fi
-[ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot did not set up $WINEPREFIX" >&2; exit 1; }
+# A wine prefix of its own in the build tree.
+wine_prefix "$PWD/build-windows/wineprefix"
 
 # One test at a time: the end-to-end tests and the games measure answer times.
 ctest --test-dir build-windows --output-on-failure -LE games
