@@ -22,17 +22,17 @@ import { draw_graph } from './graph.mjs';
 import { start_terms } from './terms.mjs';
 
 // Korvane's levels, weakest first: a depth limit for the weak ones, a think time for the
-// strong ones. Each is named by its strength measured against Stockfish's limited levels (see
-// the README).
+// strong ones. Each is named by its strength measured against Stockfish's limited levels at
+// 10 s + 0.1 s a game (the README gives the games behind each figure).
 export const LEVELS = [
-    { name: 'Beginner', elo: 1000, go: 'go depth 1' },
+    { name: 'Beginner', elo: 950, go: 'go depth 1' },
     { name: 'Novice', elo: 1200, go: 'go depth 2' },
-    { name: 'Casual', elo: 1400, go: 'go depth 3' },
-    { name: 'Club', elo: 1600, go: 'go depth 4' },
-    { name: 'Strong club', elo: 1800, go: 'go depth 5' },
-    { name: 'Expert', elo: 2000, go: 'go depth 6' },
-    { name: 'Master', elo: 2200, go: 'go movetime 1000' },
-    { name: 'Full strength', elo: 2400, go: 'go movetime 5000' },
+    { name: 'Improver', elo: 1500, go: 'go depth 3' },
+    { name: 'Club player', elo: 1650, go: 'go depth 4' },
+    { name: 'Strong club player', elo: 1750, go: 'go depth 5' },
+    { name: 'Expert, 0.1 s a move', elo: 1800, go: 'go movetime 100' },
+    { name: 'Master, 1 s a move', elo: 2100, go: 'go movetime 1000' },
+    { name: 'Full strength, 3 s a move', elo: 2300, go: 'go movetime 3000' },
 ];
 const DEFAULT_LEVEL = 3;
 const GRAPH_GO = 'go depth 7';   // each position of the graph: quick, and the same every time

@@ -316,7 +316,7 @@ async function play_page()
         check(back.fen === replay(back.moves)?.fen(), 'after take back the page shows the position before');
 
         // And while Korvane thinks: its search is stopped and its answer never played.
-        await choose(page, 'level', await level_of(page, 'go movetime 5000'));
+        await choose(page, 'level', await level_of(page, 'go movetime 3000'));
         const move = random_move(replay(back.moves));
         await make_move(page, move.from, move.to, 'click', move.promotion);
         await wait_for_moves(page, 'engine', back.moves.length + 1, 5000);
