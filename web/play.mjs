@@ -31,8 +31,8 @@ export const LEVELS = [
     { name: 'Club player', elo: 1650, go: 'go depth 4' },
     { name: 'Strong club player', elo: 1750, go: 'go depth 5' },
     { name: 'Expert, 0.1 s a move', elo: 1800, go: 'go movetime 100' },
-    { name: 'Master, 1 s a move', elo: 2100, go: 'go movetime 1000' },
-    { name: 'Full strength, 3 s a move', elo: 2300, go: 'go movetime 3000' },
+    { name: 'Master, 1 s a move', elo: 2000, go: 'go movetime 1000' },
+    { name: 'Full strength, 3 s a move', elo: 2000, go: 'go movetime 3000' },
 ];
 const DEFAULT_LEVEL = 3;
 const GRAPH_GO = 'go depth 7';   // each position of the graph: quick, and the same every time
