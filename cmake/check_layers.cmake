@@ -11,7 +11,7 @@ set(below_search movegen eval position platform)
 set(below_frontend search movegen eval position platform)
 set(below_main frontend platform)
 # "<including file>|<included header>": the one declared tie, make's running sum of the
-# evaluation's knight, bishop and queen values (constant data; nothing of eval is linked).
+# evaluation's pawn, knight, bishop and queen values (constant data; nothing of eval is linked).
 set(declared_ties
     "position/make.h|eval/piece_square_values.h")
 

@@ -1,5 +1,5 @@
-// The evaluation's knight, bishop and queen piece-square tables, and the same as one table by
-// piece code, which make and unmake keep a running sum of (position.piece_square_sum).
+// The evaluation's pawn, knight, bishop and queen piece-square tables, and the same as one table
+// by piece code, which make and unmake keep a running sum of (position.piece_square_sum).
 // Constant data only: this is the one header of eval/ that position/ includes, so that the
 // position keeps the sum without linking the evaluation, and sees none of its other weights.
 #pragma once
@@ -24,6 +24,18 @@ constexpr Table mirrored(const Table& table)
 }
 
 // clang-format off
+constexpr Table WHITE_PAWN_TABLE = mirrored({
+     0,   0,   0,   0,   0,   0,   0,   0,
+    12,  15,  20,  25,  25,  20,  15,  12,
+     7,   9,  15,  21,  21,  15,   9,   7,
+     5,   6,  10,  18,  18,  10,   6,   5,
+     4,   4,   8,  15,  15,   8,   4,   4,
+     2,   2,   3,   4,   4,   3,   2,   2,
+     0,   0,   0, -15, -15,   0,   0,   0,
+     0,   0,   0,   0,   0,   0,   0,   0,
+});
+constexpr Table BLACK_PAWN_TABLE = mirrored(WHITE_PAWN_TABLE);
+
 constexpr Table WHITE_KNIGHT_TABLE = mirrored({
    -18,  -8,  -5,  -4,  -4,  -5,  -8, -18,
     -5,   1,   3,   4,   4,   3,   1,  -5,
@@ -98,8 +110,9 @@ constexpr PieceSquareValues piece_square_values_of()
         Piece piece;
         const Table& table;
         int32_t sign;
-    } rows[] = {{WHITE_KNIGHT, WHITE_KNIGHT_TABLE, 1},  {WHITE_BISHOP, WHITE_BISHOP_TABLE, 1},
-                {WHITE_QUEEN, WHITE_QUEEN_TABLE, 1},    {BLACK_KNIGHT, BLACK_KNIGHT_TABLE, -1},
+    } rows[] = {{WHITE_PAWN, WHITE_PAWN_TABLE, 1},      {WHITE_KNIGHT, WHITE_KNIGHT_TABLE, 1},
+                {WHITE_BISHOP, WHITE_BISHOP_TABLE, 1},  {WHITE_QUEEN, WHITE_QUEEN_TABLE, 1},
+                {BLACK_PAWN, BLACK_PAWN_TABLE, -1},     {BLACK_KNIGHT, BLACK_KNIGHT_TABLE, -1},
                 {BLACK_BISHOP, BLACK_BISHOP_TABLE, -1}, {BLACK_QUEEN, BLACK_QUEEN_TABLE, -1}};
     for (const auto& row : rows)
         for (int sq = 0; sq < 64; ++sq)

@@ -205,6 +205,7 @@ inline void make(Move move)
         } else if (kind == MOVE_EN_PASSANT) {
             const Square taken = square_behind(to, p.turn);
             key ^= piece_square_keys[p.board[taken]][taken];
+            p.piece_square_sum -= piece_square_values[p.board[taken]][taken];
             take_piece(taken);
         } else if (ALL_KINDS && kind == MOVE_DOUBLE_PUSH) {
             p.ep_square = square_behind(to, p.turn);

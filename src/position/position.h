@@ -57,7 +57,7 @@ struct Position {
     // every probe and store.
     uint64_t current_key;
 
-    // The knight, bishop and queen table values of the evaluation, White's minus Black's,
+    // The pawn, knight, bishop and queen table values of the evaluation, White's minus Black's,
     // kept in step by make and unmake like the key (sync_bit_sets recomputes it). The
     // evaluation reads it instead of summing the tables over the pieces at every node.
     int32_t piece_square_sum;
