@@ -267,11 +267,11 @@ int32_t pawn_blockade(uint64_t pawns, uint64_t enemy_pawns)
 
 // ---- Pieces ----
 
-// What the evaluation reads of one side's pieces.
+// What the evaluation reads of one side's pieces (its material and the piece count come from
+// make's running sums).
 struct Army {
     uint64_t pawns, knights, bishops, rooks, queens;
-    int knight_count, bishop_count, rook_count, queen_count;
-    int32_t material;
+    int bishop_count;
 };
 
 template <int US>
@@ -285,12 +285,7 @@ Army army_of()
     a.bishops = pieces[S::BISHOP_CODE];
     a.rooks = pieces[S::ROOK_CODE];
     a.queens = pieces[S::QUEEN_CODE];
-    a.knight_count = square_count(a.knights);
     a.bishop_count = square_count(a.bishops);
-    a.rook_count = square_count(a.rooks);
-    a.queen_count = square_count(a.queens);
-    a.material = square_count(a.pawns) * pawn_material + a.knight_count * knight_material +
-                 a.bishop_count * bishop_material + a.rook_count * rook_material + a.queen_count * queen_material;
     return a;
 }
 
@@ -404,7 +399,7 @@ bool is_drawn_ending(const Army& w, const Army& b)
     const bool pawns = (w.pawns | b.pawns) != 0;
     const bool heavy = (w.rooks | w.queens | b.rooks | b.queens) != 0;
     return !pawns && !heavy &&
-           (w.knight_count == 1 || w.bishop_count == 1 || b.knight_count == 1 || b.bishop_count == 1);
+           (square_count(w.knights) == 1 || w.bishop_count == 1 || square_count(b.knights) == 1 || b.bishop_count == 1);
 }
 
 // Pawns with one bishop each on squares of opposite colours and nothing else: drawish.
@@ -412,8 +407,8 @@ bool has_opposite_bishops(const Army& w, const Army& b)
 {
     const bool pawns = (w.pawns | b.pawns) != 0;
     const bool heavy = (w.rooks | w.queens | b.rooks | b.queens) != 0;
-    return pawns && !heavy && w.knight_count == 0 && b.knight_count == 0 && w.bishop_count == 1 &&
-           b.bishop_count == 1 && square_colour(lowest_square(w.bishops)) != square_colour(lowest_square(b.bishops));
+    return pawns && !heavy && w.knights == 0 && b.knights == 0 && w.bishop_count == 1 && b.bishop_count == 1 &&
+           square_colour(lowest_square(w.bishops)) != square_colour(lowest_square(b.bishops));
 }
 
 // What the explanation records: each side's value of a term (nothing at all when evaluating
@@ -457,15 +452,15 @@ KORVANE_ALWAYS_INLINE int32_t evaluate_with(EvalTerms* terms)
     const Army w = army_of<WHITE_SIDE>(), b = army_of<BLACK_SIDE>();
     // The pawn entry is needed only after the piece terms: start loading it now.
     prefetch(&pawn_slot(w.pawns, b.pawns));
-    int32_t white_material = w.material, black_material = b.material;
-
-    // Material and piece-square sums (the pawns', knights', bishops' and queens' kept in step by
-    // make and unmake), and the bishop rules.
-    int32_t ps = position.piece_square_sum;
+    // Material and piece-square sums (the pawns', knights', bishops' and queens'), both kept in
+    // step by make and unmake, and the bishop rules.
+    const EvalSums sums = position.eval_sums;
+    int32_t white_material = white_material_of(sums), black_material = black_material_of(sums);
+    int32_t ps = piece_square_sum_of(sums);
     ps += term<EXPLAIN>(terms, TERM_BISHOPS, bishop_terms<WHITE_SIDE>(w), bishop_terms<BLACK_SIDE>(b));
 
     // The phase, and material that draws or tends to.
-    const int32_t threshold = (w.queen_count > 0 && b.queen_count > 0) ? PHASE_THRESHOLD_BOTH_QUEENS : PHASE_THRESHOLD;
+    const int32_t threshold = (w.queens != 0 && b.queens != 0) ? PHASE_THRESHOLD_BOTH_QUEENS : PHASE_THRESHOLD;
     const bool middlegame = white_material >= threshold || black_material >= threshold;
     if constexpr (EXPLAIN) {
         terms->middlegame = middlegame;
@@ -524,8 +519,7 @@ KORVANE_ALWAYS_INLINE int32_t evaluate_with(EvalTerms* terms)
 
     // The hand-off to the null move: the alpha-beta search decides whether to pass by the count
     // of knights, bishops, rooks and queens that the latest evaluation saw, wherever it was.
-    position.piece_count = w.knight_count + b.knight_count + w.bishop_count + b.bishop_count + w.rook_count +
-                           b.rook_count + w.queen_count + b.queen_count;
+    position.piece_count = piece_count_of(sums);
 
     const int32_t score = white_material - black_material + ps;
     if constexpr (EXPLAIN) {
