@@ -10,8 +10,8 @@ set(below_eval position platform)
 set(below_search movegen eval position platform)
 set(below_frontend search movegen eval position platform)
 set(below_main frontend platform)
-# "<including file>|<included header>": the one declared tie, make's running sum of the
-# evaluation's knight, bishop and queen values (constant data; nothing of eval is linked).
+# "<including file>|<included header>": the one declared tie, make's running sums of the
+# evaluation's material and table values (constant data; nothing of eval is linked).
 set(declared_ties
     "position/make.h|eval/piece_square_values.h")
 

@@ -6,6 +6,7 @@
 // division, against the remainder.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <random>
 #include <string>
@@ -135,6 +136,42 @@ TEST(ReferenceCheck, EvaluationWithPawnsOnEverySquare)
             load_fen(text.c_str());
             expect_same_evaluation(text.c_str(), 0);
             expect_same_evaluation(text.c_str(), 0);
+            if (HasFatalFailure())
+                return;
+        }
+    }
+}
+
+// Boards crowded with up to 62 pieces besides the kings, one side's queens alone filling it at
+// the extreme: make's running sums pack each side's material and the piece count into fields of
+// a word, which must hold the largest totals a FEN can set up, through moves as well.
+TEST(ReferenceCheck, EvaluationOfCrowdedBoards)
+{
+    std::mt19937 random(5);
+    for (int n = 0; n < 300; ++n) {
+        std::string placement;
+        const char* pieces = n == 0 ? "Q" : n == 1 ? "q" : "PNBRQpnbrq";
+        const int king_squares[2] = {int(random() % 64), int(random() % 63)};
+        for (int sq = 0; sq < 64; ++sq) {
+            if (sq == king_squares[0] || sq == king_squares[1] + (king_squares[1] >= king_squares[0]))
+                placement += sq == king_squares[0] ? 'K' : 'k';
+            else
+                placement += pieces[random() % std::strlen(pieces)];
+            if (sq % 8 == 7 && sq != 63)
+                placement += '/';
+        }
+        for (const char* side : {" w - - 0 1", " b - - 0 1"}) {
+            const std::string fen = placement + side;
+            load_fen(fen.c_str());
+            position.ply = 1;
+            expect_same_evaluation(fen.c_str(), 0);
+            CaptureList captures;
+            generate_captures(captures);
+            for (int i = 0; i < captures.count; ++i) {
+                make_capture(captures.moves[i]);
+                expect_same_evaluation(fen.c_str(), 1);
+                unmake_capture();
+            }
             if (HasFatalFailure())
                 return;
         }

@@ -1,60 +1,112 @@
 #!/usr/bin/env bash
-# Do two evaluation tools give the same value everywhere? Runs OLD and NEW korvane-eval on every
-# position of the perft suites and on the positions of PLAYOUTS random games from them (played
-# by chess.js from the page's libraries: npm ci --prefix web), and compares their last lines.
+# Do two builds evaluate every position alike? korvane-eval of each, line for line.
 #
-#   tools/compare_eval.sh [-n PLAYOUTS] OLD_KORVANE_EVAL NEW_KORVANE_EVAL
+#   tools/compare_eval.sh [-n PLAYOUTS] [-l PLIES] [-s SEED] OLD NEW
+#
+# OLD and NEW are each a korvane-eval binary or a git commit (built as Release in a temporary
+# folder). The positions: the start position, every position of tests/data/perft_suite.epd and
+# perft_deep.epd, and those of PLAYOUTS random games (default 200) of up to PLIES moves each
+# (default 40), each from a position of those files. The games are played by NEW's korvane and
+# korvane-perft (which must stand beside its korvane-eval): korvane-perft lists the legal moves,
+# korvane makes the chosen one and prints the board, whose placement and side to move give the
+# next position (without castling rights or an en-passant square, which the evaluation does not
+# read). Prints each position whose output differs, and the count; exits 1 on any difference.
 set -euo pipefail
+
 playouts=200
-while getopts "n:" opt; do
+plies=40
+seed=1
+usage="usage: $0 [-n PLAYOUTS] [-l PLIES] [-s SEED] OLD NEW"
+while getopts "n:l:s:" opt; do
     case $opt in
     n) playouts=$OPTARG ;;
-    *) echo "usage: $0 [-n PLAYOUTS] OLD NEW" >&2; exit 2 ;;
+    l) plies=$OPTARG ;;
+    s) seed=$OPTARG ;;
+    *) echo "$usage" >&2; exit 2 ;;
     esac
 done
 shift $((OPTIND - 1))
-[ $# -eq 2 ] || { echo "usage: $0 [-n PLAYOUTS] OLD NEW" >&2; exit 2; }
-old=$1
-new=$2
+if [ $# -ne 2 ]; then
+    echo "$usage" >&2
+    exit 2
+fi
+
 repo=$(cd "$(dirname "$0")/.." && pwd)
-cd "$repo"
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-eval.XXXXXX")
+work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-eval-compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# The suites' positions, the start position, and the playouts' positions, one FEN a line.
-{
-    echo "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
-    grep -hv '^#' "$repo/tests/data/perft_suite.epd" "$repo/tests/data/perft_deep.epd" | sed 's/ *;.*//'
-} > "$work/roots"
-node --input-type=module - "$work/roots" "$playouts" > "$work/fens" <<'JS'
-import { readFileSync } from 'node:fs';
-const { Chess } = await import(new URL('web/node_modules/chess.js/dist/esm/chess.js', 'file://' + process.cwd() + '/').href);
-const roots = readFileSync(process.argv[2], 'utf8').split('\n').filter(Boolean);
-let seed = 2064972;
-const below = n => { seed = (seed * 1103515245 + 12345) % 2147483648; return seed % n; };
-for (const fen of roots)
-    console.log(fen);
-for (let game = 0; game < Number(process.argv[3]); game++) {
-    const chess = new Chess(roots[game % roots.length]);
-    for (let ply = 0; ply < 80 && !chess.isGameOver(); ply++) {
-        const moves = chess.moves();
-        chess.move(moves[below(moves.length)]);
-        console.log(chess.fen());
-    }
-}
-JS
-count=0
-different=0
-while IFS= read -r fen; do
-    # shellcheck disable=SC2086
-    a=$("$old" $fen | tail -n 1)
-    # shellcheck disable=SC2086
-    b=$("$new" $fen | tail -n 1)
-    count=$((count + 1))
-    if [ "$a" != "$b" ]; then
-        different=$((different + 1))
-        echo "different: $fen: $a against $b"
+# Prints the path of a korvane-eval for a binary path or a commit.
+resolve() {
+    local what=$1 name=$2
+    if [ -f "$what" ] && [ -x "$what" ]; then
+        (cd "$(dirname "$what")" && echo "$(pwd)/$(basename "$what")")
+        return
     fi
-done < "$work/fens"
-echo "$count positions, $different different"
-[ "$different" -eq 0 ]
+    local commit
+    commit=$(git -C "$repo" rev-parse --verify "$what^{commit}") || {
+        echo "$what is neither an executable nor a commit" >&2
+        exit 2
+    }
+    mkdir -p "$work/$name/src"
+    git -C "$repo" archive "$commit" | tar -x -C "$work/$name/src"
+    echo "building $name = $commit" >&2
+    cmake -S "$work/$name/src" -B "$work/$name/build" -DCMAKE_BUILD_TYPE=Release -DKORVANE_TESTS=OFF >/dev/null
+    cmake --build "$work/$name/build" -j 2 --target korvane-eval korvane-perft korvane >/dev/null
+    echo "$work/$name/build/korvane-eval"
+}
+
+old=$(resolve "$1" old)
+new=$(resolve "$2" new)
+tools=$(dirname "$new")
+for program in korvane korvane-perft; do
+    [ -x "$tools/$program" ] || { echo "no $program beside $new" >&2; exit 2; }
+done
+
+# The board that korvane prints after the move, as a FEN.
+fen_after() {
+    printf 'position fen %s moves %s\nprint\nquit\n' "$1" "$2" | "$tools/korvane" | awk '
+        /^[1-8] / { row = ""; empty = 0
+                    for (i = 2; i <= 9; ++i) {
+                        if ($i == ".") { ++empty; continue }
+                        if (empty) { row = row empty; empty = 0 }
+                        row = row $i }
+                    if (empty) row = row empty
+                    board = board (board == "" ? "" : "/") row }
+        /^turn: / { side = $2 == "W" ? "w" : "b" }
+        END { print board " " side " - - 0 1" }'
+}
+
+compared=0
+differences=0
+compare() {
+    local a b
+    a=$("$old" "$1" 2>&1) || true
+    b=$("$new" "$1" 2>&1) || true
+    compared=$((compared + 1))
+    if [ "$a" != "$b" ]; then
+        differences=$((differences + 1))
+        printf 'differs: %s\n  old: %s\n  new: %s\n' "$1" "${a//$'\n'/ | }" "${b//$'\n'/ | }"
+    fi
+}
+
+mapfile -t starts < <(
+    echo "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
+    grep -hv '^#' "$repo/tests/data/perft_suite.epd" "$repo/tests/data/perft_deep.epd" | sed 's/ *;.*//' | grep .
+)
+for fen in "${starts[@]}"; do
+    compare "$fen"
+done
+
+RANDOM=$seed
+for ((game = 0; game < playouts; ++game)); do
+    fen=${starts[RANDOM % ${#starts[@]}]}
+    for ((ply = 0; ply < plies; ++ply)); do
+        mapfile -t moves < <("$tools/korvane-perft" 1 "$fen" | sed -n 's/^\([a-h][1-8][a-h][1-8][qrbn]\{0,1\}\): .*/\1/p')
+        [ ${#moves[@]} -gt 0 ] || break
+        fen=$(fen_after "$fen" "${moves[RANDOM % ${#moves[@]}]}")
+        compare "$fen"
+    done
+done
+
+echo "$compared positions, $differences with a different evaluation"
+[ "$differences" -eq 0 ]

@@ -97,7 +97,7 @@ inline bool has_pawn_on(const PawnFiles& files, int f) { return (files.occupied 
 // moves within a search: each side's latest shelter score is kept with the square it was for.
 struct alignas(64) PawnEntry {
     uint64_t white_tag, black_tag;  // the pawn sets, each XOR EMPTY_TAG (see pawn_entry)
-    int32_t middlegame, endgame;    // pawn tables and structure terms, summed in either phase
+    int32_t middlegame, endgame;    // structure terms, summed in either phase
     PawnFiles files[2];             // [side]
     int32_t shelter[2];             // [side] king_shelter for the king on shelter_king[side]
     uint8_t shelter_king[2];        // [side] NO_SHELTER_KING while none is kept
@@ -156,14 +156,13 @@ void fill_pawn_files(uint64_t pawns, PawnFiles& files)
     files.occupied = uint16_t(occupied << 1);
     for (int f = 0; f < 10; ++f)
         files.rear[f] = 6;
-    for (int f = 0; f < 8; ++f) {
-        const uint64_t on_file = pawns & (A_FILE << f);
-        if (on_file == 0)
-            continue;
-        const int rear = relative_rank<US>(US == WHITE_SIDE ? lowest_square(on_file) : highest_square(on_file));
+    // The rearmost pawn of a file is the one with no pawn of US anywhere behind it.
+    const uint64_t ahead_of_a_pawn = US == WHITE_SIDE ? fill<US, true>(pawns) << 8 : fill<US, true>(pawns) >> 8;
+    for_each_square(pawns & ~ahead_of_a_pawn, [&](Square s) {
+        const int rear = relative_rank<US>(s);
         if (rear < 6)
-            files.rear[f + 1] = int8_t(rear);
-    }
+            files.rear[file_of(s) + 1] = int8_t(rear);
+    });
 }
 
 // Pawns of US off their back rank with no enemy pawn further up on their own or a neighbouring
@@ -187,7 +186,6 @@ inline uint64_t isolated_pawns(uint64_t pawns)
 template <int US>
 void pawn_weaknesses(uint64_t pawns, uint64_t enemy_pawns, uint64_t isolated, int32_t& mg, int32_t& eg)
 {
-    const unsigned files = files_of(pawns);
     int32_t both = 0;
     mg -= ISOLATED_PAWN_MIDDLEGAME * square_count(isolated);
     eg -= ISOLATED_PAWN_ENDGAME * square_count(isolated);
@@ -199,11 +197,13 @@ void pawn_weaknesses(uint64_t pawns, uint64_t enemy_pawns, uint64_t isolated, in
     both -= BACKWARD_PAWN * square_count(backward);
     both -= BACKWARD_PAWN_OPEN_FILE * square_count(backward & ~file_squares(files_of(enemy_pawns)));
 
-    // Doubled: each pawn pays for every other pawn of US on its file.
-    for (unsigned rest = files; rest; rest &= rest - 1) {
-        const int count = square_count(pawns & (A_FILE << std::countr_zero(rest)));
-        both -= DOUBLED_PAWN * count * (count - 1);
-    }
+    // Doubled: each pawn pays for every other pawn of US on its file, count * (count - 1) times
+    // on a file of count pawns: twice the file's pairs. A pair k ranks apart shows as a pawn with
+    // another pawn k squares above it, so each pair is counted once.
+    int pairs = 0;
+    for (int k = 1; k < 8; ++k)
+        pairs += square_count(pawns & (pawns >> (8 * k)));
+    both -= DOUBLED_PAWN * 2 * pairs;
     mg += both;
     eg += both;
 }
@@ -251,9 +251,8 @@ PawnEntry& pawn_entry(uint64_t white_pawns, uint64_t black_pawns)
     pawn_structure<WHITE_SIDE>(white_pawns, black_pawns, e.files[WHITE_SIDE], white_mg, white_eg);
     pawn_structure<BLACK_SIDE>(black_pawns, white_pawns, e.files[BLACK_SIDE], black_mg, black_eg);
     e.shelter_king[WHITE_SIDE] = e.shelter_king[BLACK_SIDE] = NO_SHELTER_KING;
-    const int32_t tables = table_sum(white_pawns, WHITE_PAWN_TABLE) - table_sum(black_pawns, BLACK_PAWN_TABLE);
-    e.middlegame = tables + white_mg - black_mg;
-    e.endgame = tables + white_eg - black_eg;
+    e.middlegame = white_mg - black_mg;
+    e.endgame = white_eg - black_eg;
     e.white_tag = white_pawns ^ EMPTY_TAG;
     e.black_tag = black_pawns ^ EMPTY_TAG;
     return e;
@@ -268,11 +267,11 @@ int32_t pawn_blockade(uint64_t pawns, uint64_t enemy_pawns)
 
 // ---- Pieces ----
 
-// What the evaluation reads of one side's pieces.
+// What the evaluation reads of one side's pieces (its material and the piece count come from
+// make's running sums).
 struct Army {
     uint64_t pawns, knights, bishops, rooks, queens;
-    int knight_count, bishop_count, rook_count, queen_count;
-    int32_t material;
+    int bishop_count;
 };
 
 template <int US>
@@ -286,12 +285,7 @@ Army army_of()
     a.bishops = pieces[S::BISHOP_CODE];
     a.rooks = pieces[S::ROOK_CODE];
     a.queens = pieces[S::QUEEN_CODE];
-    a.knight_count = square_count(a.knights);
     a.bishop_count = square_count(a.bishops);
-    a.rook_count = square_count(a.rooks);
-    a.queen_count = square_count(a.queens);
-    a.material = square_count(a.pawns) * pawn_material + a.knight_count * knight_material +
-                 a.bishop_count * bishop_material + a.rook_count * rook_material + a.queen_count * queen_material;
     return a;
 }
 
@@ -405,7 +399,7 @@ bool is_drawn_ending(const Army& w, const Army& b)
     const bool pawns = (w.pawns | b.pawns) != 0;
     const bool heavy = (w.rooks | w.queens | b.rooks | b.queens) != 0;
     return !pawns && !heavy &&
-           (w.knight_count == 1 || w.bishop_count == 1 || b.knight_count == 1 || b.bishop_count == 1);
+           (square_count(w.knights) == 1 || w.bishop_count == 1 || square_count(b.knights) == 1 || b.bishop_count == 1);
 }
 
 // Pawns with one bishop each on squares of opposite colours and nothing else: drawish.
@@ -413,8 +407,8 @@ bool has_opposite_bishops(const Army& w, const Army& b)
 {
     const bool pawns = (w.pawns | b.pawns) != 0;
     const bool heavy = (w.rooks | w.queens | b.rooks | b.queens) != 0;
-    return pawns && !heavy && w.knight_count == 0 && b.knight_count == 0 && w.bishop_count == 1 &&
-           b.bishop_count == 1 && square_colour(lowest_square(w.bishops)) != square_colour(lowest_square(b.bishops));
+    return pawns && !heavy && w.knights == 0 && b.knights == 0 && w.bishop_count == 1 && b.bishop_count == 1 &&
+           square_colour(lowest_square(w.bishops)) != square_colour(lowest_square(b.bishops));
 }
 
 // What the explanation records: each side's value of a term (nothing at all when evaluating
@@ -458,15 +452,15 @@ KORVANE_ALWAYS_INLINE int32_t evaluate_with(EvalTerms* terms)
     const Army w = army_of<WHITE_SIDE>(), b = army_of<BLACK_SIDE>();
     // The pawn entry is needed only after the piece terms: start loading it now.
     prefetch(&pawn_slot(w.pawns, b.pawns));
-    int32_t white_material = w.material, black_material = b.material;
-
-    // Material and piece-square sums (the knights', bishops' and queens' kept in step by make
-    // and unmake), and the bishop rules.
-    int32_t ps = position.piece_square_sum;
+    // Material and piece-square sums (the pawns', knights', bishops' and queens'), both kept in
+    // step by make and unmake, and the bishop rules.
+    const EvalSums sums = position.eval_sums;
+    int32_t white_material = white_material_of(sums), black_material = black_material_of(sums);
+    int32_t ps = piece_square_sum_of(sums);
     ps += term<EXPLAIN>(terms, TERM_BISHOPS, bishop_terms<WHITE_SIDE>(w), bishop_terms<BLACK_SIDE>(b));
 
     // The phase, and material that draws or tends to.
-    const int32_t threshold = (w.queen_count > 0 && b.queen_count > 0) ? PHASE_THRESHOLD_BOTH_QUEENS : PHASE_THRESHOLD;
+    const int32_t threshold = (w.queens != 0 && b.queens != 0) ? PHASE_THRESHOLD_BOTH_QUEENS : PHASE_THRESHOLD;
     const bool middlegame = white_material >= threshold || black_material >= threshold;
     if constexpr (EXPLAIN) {
         terms->middlegame = middlegame;
@@ -525,8 +519,7 @@ KORVANE_ALWAYS_INLINE int32_t evaluate_with(EvalTerms* terms)
 
     // The hand-off to the null move: the alpha-beta search decides whether to pass by the count
     // of knights, bishops, rooks and queens that the latest evaluation saw, wherever it was.
-    position.piece_count = w.knight_count + b.knight_count + w.bishop_count + b.bishop_count + w.rook_count +
-                           b.rook_count + w.queen_count + b.queen_count;
+    position.piece_count = piece_count_of(sums);
 
     const int32_t score = white_material - black_material + ps;
     if constexpr (EXPLAIN) {

@@ -3,7 +3,9 @@
 #pragma once
 #include <cstdint>
 
-// Material values of the evaluation (move ordering keeps its own in piece_value).
+// Material values of the evaluation (move ordering keeps its own in piece_value), set once at
+// start-up and fixed: PAWN_VALUE ... QUEEN_VALUE, the values by which make keeps each side's
+// material in the running sums that the evaluation reads (position.eval_sums).
 extern int32_t pawn_material, knight_material, bishop_material, rook_material, queen_material;
 void init_material();
 

@@ -1,5 +1,6 @@
-// The evaluation's knight, bishop and queen piece-square tables, and the same as one table by
-// piece code, which make and unmake keep a running sum of (position.piece_square_sum).
+// The evaluation's pawn, knight, bishop and queen piece-square tables, and the running sums that
+// make and unmake keep for the evaluation (position.eval_sums): the material, the piece count
+// and the sum of those tables, with each piece's share of them by piece code.
 // Constant data only: this is the one header of eval/ that position/ includes, so that the
 // position keeps the sum without linking the evaluation, and sees none of its other weights.
 #pragma once
@@ -24,6 +25,18 @@ constexpr Table mirrored(const Table& table)
 }
 
 // clang-format off
+constexpr Table WHITE_PAWN_TABLE = mirrored({
+     0,   0,   0,   0,   0,   0,   0,   0,
+    12,  15,  20,  25,  25,  20,  15,  12,
+     7,   9,  15,  21,  21,  15,   9,   7,
+     5,   6,  10,  18,  18,  10,   6,   5,
+     4,   4,   8,  15,  15,   8,   4,   4,
+     2,   2,   3,   4,   4,   3,   2,   2,
+     0,   0,   0, -15, -15,   0,   0,   0,
+     0,   0,   0,   0,   0,   0,   0,   0,
+});
+constexpr Table BLACK_PAWN_TABLE = mirrored(WHITE_PAWN_TABLE);
+
 constexpr Table WHITE_KNIGHT_TABLE = mirrored({
    -18,  -8,  -5,  -4,  -4,  -5,  -8, -18,
     -5,   1,   3,   4,   4,   3,   1,  -5,
@@ -83,30 +96,57 @@ constexpr Table WHITE_QUEEN_TABLE = mirrored({
 constexpr Table BLACK_QUEEN_TABLE = mirrored(WHITE_QUEEN_TABLE);
 // clang-format on
 
+// The rooks' row of the sums: they have no table.
+constexpr Table NO_TABLE{};
+
 }  // namespace eval_tables
 
-// [piece code][square]: what a piece adds to the sum, negative for Black; zero for the pieces
-// whose tables the evaluation reads elsewhere.
-using PieceSquareValues = std::array<std::array<int32_t, 64>, PIECE_CODES>;
+// What make keeps in step for the evaluation, in one word: a move changes it by adding the
+// shares of the pieces it places and taking away those of the pieces it removes.
+//   bits  0-15  White's material: its pawns, knights, bishops, rooks and queens at PAWN_VALUE ...
+//               QUEEN_VALUE, the evaluation's material values
+//   bits 16-31  Black's material
+//   bits 32-39  the knights, bishops, rooks and queens of both sides (the null move's count)
+//   bits 40-63  the pawn, knight, bishop and queen table values, White's minus Black's, signed
+// Each field below the last holds a sum that is never negative and never outgrows its bits (64
+// queens are worth 62720), so the word's additions, carries and borrows included, always leave
+// every field its exact value, and the last field its exact signed value.
+using EvalSums = uint64_t;
+
+constexpr int32_t white_material_of(EvalSums sums) { return int32_t(sums & 0xFFFF); }
+constexpr int32_t black_material_of(EvalSums sums) { return int32_t((sums >> 16) & 0xFFFF); }
+constexpr int32_t piece_count_of(EvalSums sums) { return int32_t((sums >> 32) & 0xFF); }
+constexpr int32_t piece_square_sum_of(EvalSums sums) { return int32_t(int64_t(sums) >> 40); }
+
+// [piece code][square]: a piece's share of the sums; zero for the empty square and the kings.
+using EvalSumShares = std::array<std::array<EvalSums, 64>, PIECE_CODES>;
 
 namespace eval_tables {
 
-constexpr PieceSquareValues piece_square_values_of()
+constexpr EvalSumShares eval_sum_shares_of()
 {
-    PieceSquareValues t{};
+    EvalSumShares t{};
     const struct {
-        Piece piece;
-        const Table& table;
-        int32_t sign;
-    } rows[] = {{WHITE_KNIGHT, WHITE_KNIGHT_TABLE, 1},  {WHITE_BISHOP, WHITE_BISHOP_TABLE, 1},
-                {WHITE_QUEEN, WHITE_QUEEN_TABLE, 1},    {BLACK_KNIGHT, BLACK_KNIGHT_TABLE, -1},
-                {BLACK_BISHOP, BLACK_BISHOP_TABLE, -1}, {BLACK_QUEEN, BLACK_QUEEN_TABLE, -1}};
-    for (const auto& row : rows)
-        for (int sq = 0; sq < 64; ++sq)
-            t[row.piece][sq] = row.sign * row.table[sq];
+        Piece kind;
+        const Table& white_table;
+        const Table& black_table;
+        int32_t value;
+    } rows[] = {{PAWN, WHITE_PAWN_TABLE, BLACK_PAWN_TABLE, PAWN_VALUE},
+                {KNIGHT, WHITE_KNIGHT_TABLE, BLACK_KNIGHT_TABLE, KNIGHT_VALUE},
+                {BISHOP, WHITE_BISHOP_TABLE, BLACK_BISHOP_TABLE, BISHOP_VALUE},
+                {ROOK, NO_TABLE, NO_TABLE, ROOK_VALUE},
+                {QUEEN, WHITE_QUEEN_TABLE, BLACK_QUEEN_TABLE, QUEEN_VALUE}};
+    for (const auto& row : rows) {
+        const EvalSums counted = row.kind == PAWN ? 0 : EvalSums(1) << 32;
+        for (int sq = 0; sq < 64; ++sq) {
+            t[WHITE | row.kind][sq] = EvalSums(row.value) + counted + (EvalSums(int64_t(row.white_table[sq])) << 40);
+            t[BLACK | row.kind][sq] =
+                (EvalSums(row.value) << 16) + counted + (EvalSums(-int64_t(row.black_table[sq])) << 40);
+        }
+    }
     return t;
 }
 
 }  // namespace eval_tables
 
-alignas(64) inline constexpr PieceSquareValues piece_square_values = eval_tables::piece_square_values_of();
+alignas(64) inline constexpr EvalSumShares eval_sum_shares = eval_tables::eval_sum_shares_of();

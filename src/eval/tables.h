@@ -1,8 +1,8 @@
-// The evaluation's tables and weights: the pawn and king piece-square tables written as the
-// board is seen from White's side, and the hand-tuned weights of the positional terms, in
-// centipawns. Shared by the evaluation and by the tests' reference evaluation. The knight,
-// bishop and queen tables are in eval/piece_square_values.h, the one part that position/ reads
-// (make keeps their running sum): a change of a weight here rebuilds the evaluation alone.
+// The evaluation's tables and weights: the king piece-square tables written as the board is
+// seen from White's side, and the hand-tuned weights of the positional terms, in centipawns.
+// Shared by the evaluation and by the tests' reference evaluation. The pawn, knight, bishop and
+// queen tables are in eval/piece_square_values.h, the one part that position/ reads (make keeps
+// their running sum): a change of a weight here rebuilds the evaluation alone.
 #pragma once
 #include <cstdint>
 
@@ -11,16 +11,6 @@
 namespace eval_tables {
 
 // clang-format off
-constexpr Table WHITE_PAWN_TABLE = mirrored({
-     0,   0,   0,   0,   0,   0,   0,   0,
-    12,  15,  20,  25,  25,  20,  15,  12,
-     7,   9,  15,  21,  21,  15,   9,   7,
-     5,   6,  10,  18,  18,  10,   6,   5,
-     4,   4,   8,  15,  15,   8,   4,   4,
-     2,   2,   3,   4,   4,   3,   2,   2,
-     0,   0,   0, -15, -15,   0,   0,   0,
-     0,   0,   0,   0,   0,   0,   0,   0,
-});
 constexpr Table WHITE_KING_MIDDLEGAME_TABLE = mirrored({
    -70, -70, -70, -70, -70, -70, -70, -70,
    -60, -60, -60, -60, -60, -60, -60, -60,
@@ -42,7 +32,6 @@ constexpr Table KING_ENDGAME_TABLE = mirrored({
      0,  10,  10,  10,  10,  10,  10,   0,
     -9,   0,   0,   0,   0,   0,   0,  -9,
 });
-constexpr Table BLACK_PAWN_TABLE = mirrored(WHITE_PAWN_TABLE);
 constexpr Table BLACK_KING_MIDDLEGAME_TABLE = mirrored(WHITE_KING_MIDDLEGAME_TABLE);
 // clang-format on
 

@@ -82,13 +82,13 @@ inline uint64_t move_castling_rook(Square king_to, bool undo)
 // difference it leaves must then stay the same.)
 #ifndef NDEBUG
 inline uint64_t key_error() { return position.current_key ^ compute_key(); }
-inline int32_t sum_error() { return position.piece_square_sum - compute_piece_square_sum(); }
+inline EvalSums sum_error() { return position.eval_sums - compute_eval_sums(); }
 #define KORVANE_KEY_ERROR_BEFORE()                                                                                     \
     const uint64_t key_error_before = make_detail::key_error();                                                        \
-    const int32_t sum_error_before = make_detail::sum_error()
+    const EvalSums sum_error_before = make_detail::sum_error()
 #define KORVANE_CHECK_KEY()                                                                                            \
     assert(make_detail::key_error() == key_error_before && "key out of step with the board");                          \
-    assert(make_detail::sum_error() == sum_error_before && "piece-square sum out of step with the board")
+    assert(make_detail::sum_error() == sum_error_before && "evaluation sums out of step with the board")
 #else
 #define KORVANE_KEY_ERROR_BEFORE() (void)0
 #define KORVANE_CHECK_KEY() (void)0
@@ -186,8 +186,8 @@ inline void make(Move move)
 #endif
 
     p.move_stack[p.ply] = move;
-    p.undo_stack[p.ply] = UndoRecord{captured,     p.ep_square, p.fifty,       p.white_king,
-                                     p.black_king, p.castling,  p.current_key, p.piece_square_sum};
+    p.undo_stack[p.ply] =
+        UndoRecord{captured, p.ep_square, p.fifty, p.white_king, p.black_king, p.castling, p.current_key, p.eval_sums};
     p.ply += 1;
     uint64_t key = p.current_key;
     change_turn_keys(key, p.ep_square);
@@ -205,6 +205,7 @@ inline void make(Move move)
         } else if (kind == MOVE_EN_PASSANT) {
             const Square taken = square_behind(to, p.turn);
             key ^= piece_square_keys[p.board[taken]][taken];
+            p.eval_sums -= eval_sum_shares[p.board[taken]][taken];
             take_piece(taken);
         } else if (ALL_KINDS && kind == MOVE_DOUBLE_PUSH) {
             p.ep_square = square_behind(to, p.turn);
@@ -229,8 +230,7 @@ inline void make(Move move)
 
     change_piece_keys(key, mover, from, placed, to, captured);
     p.current_key = key;
-    p.piece_square_sum +=
-        piece_square_values[placed][to] - piece_square_values[mover][from] - piece_square_values[captured][to];
+    p.eval_sums += eval_sum_shares[placed][to] - eval_sum_shares[mover][from] - eval_sum_shares[captured][to];
 
     const uint64_t from_bit = bit_of(from), to_bit = bit_of(to);
     p.pieces[mover] ^= from_bit;
@@ -259,7 +259,7 @@ inline void unmake()
     p.ep_square = u.ep_square;
     p.fifty = u.fifty;
     p.current_key = u.key;
-    p.piece_square_sum = u.piece_square_sum;
+    p.eval_sums = u.eval_sums;
     p.turn ^= 1;
 
     const uint64_t from_bit = bit_of(from), to_bit = bit_of(to);

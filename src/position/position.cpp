@@ -49,18 +49,18 @@ void sync_bit_sets()
         }
     }
     position.current_key = compute_key();
-    position.piece_square_sum = compute_piece_square_sum();
+    position.eval_sums = compute_eval_sums();
 }
 
-int32_t compute_piece_square_sum()
+uint64_t compute_eval_sums()
 {
-    int32_t sum = 0;
+    EvalSums sums = 0;
     for (Square sq = 0; sq < 64; ++sq) {
         const Piece piece = position.board[sq];
         if (piece > EMPTY && piece < PIECE_CODES)
-            sum += piece_square_values[piece][sq];
+            sums += eval_sum_shares[piece][sq];
     }
-    return sum;
+    return sums;
 }
 
 bool position_is_consistent()

@@ -16,8 +16,8 @@ struct UndoRecord {
     Square white_king;
     Square black_king;
     uint8_t castling;
-    uint64_t key;              // the position's key before the move
-    int32_t piece_square_sum;  // the position's piece-square sum before the move
+    uint64_t key;        // the position's key before the move
+    uint64_t eval_sums;  // the position's evaluation sums before the move
 };
 
 struct Position {
@@ -57,15 +57,17 @@ struct Position {
     // every probe and store.
     uint64_t current_key;
 
-    // The knight, bishop and queen table values of the evaluation, White's minus Black's,
-    // kept in step by make and unmake like the key (sync_bit_sets recomputes it). The
-    // evaluation reads it instead of summing the tables over the pieces at every node.
-    int32_t piece_square_sum;
+    // Each side's material, the count of knights, bishops, rooks and queens, and the pawn,
+    // knight, bishop and queen table values of the evaluation, White's minus Black's, packed as
+    // eval/piece_square_values.h lays them out and kept in step by make and unmake like the key
+    // (sync_bit_sets recomputes them). The evaluation reads them instead of counting and summing
+    // over the pieces at every node.
+    uint64_t eval_sums;
 };
 
 extern Position position;
 
-int32_t compute_piece_square_sum();
+uint64_t compute_eval_sums();
 
 // Piece tables, filled once by init_piece_tables.
 extern Piece char_to_piece[PIECE_LETTERS];

@@ -1,6 +1,7 @@
 // Move ordering: the hash move, the previous iteration's principal variation, victims before
 // attackers, killer moves and the history of moves that raised alpha.
 #include <climits>
+#include <cstdint>
 
 #include "search/internal.h"
 
@@ -21,21 +22,58 @@ constexpr int32_t PV_MOVE_BONUS = 1000000;
 constexpr int32_t KILLER_BONUS[3] = {1024, 384, 96};
 
 // The counters grow for a whole search; reading them shifted by the iteration depth keeps
-// early, shallow successes from outweighing the current iteration's.
-inline int32_t history_term(Move move)
+// early, shallow successes from outweighing the current iteration's, and from the 32nd iteration
+// on they count for nothing. The shift stops at 31: the counters are never negative, so that
+// leaves nothing of them either.
+inline int history_shift()
 {
-    const int shift = search_state.iteration_depth;
-    if (shift >= 32)
-        return 0;
-    return history_table[from_of(move)][to_of(move)] >> shift;
+    const int depth = search_state.iteration_depth;
+    return depth < 31 ? depth : 31;
 }
 
-inline int32_t killer_term(Move move, int ply)
+inline int32_t history_term(Move move, int shift) { return history_table[from_of(move)][to_of(move)] >> shift; }
+
+// A list's scores, with the tables it reads held in locals for the whole loop (the stores to the
+// scores could otherwise be taken for stores to the tables, and the tables read again for every
+// move), and the variation's test only where the node follows the variation. Returns the place
+// of the first highest score; sets follow_pv when on the variation and the list holds its move.
+template <bool PV_MODE>
+int score_list(const Move* moves, int32_t* scores, int count, Move hash_move, int ply)
 {
-    for (int slot = 0; slot < 3; ++slot)
-        if (move == killer_moves[ply][slot])
-            return KILLER_BONUS[slot];
-    return 0;
+    const Piece* board = position.board;
+    const int shift = history_shift();
+    const Move pv_move = pv_table[1][ply];
+    const Move killer0 = killer_moves[ply][0], killer1 = killer_moves[ply][1], killer2 = killer_moves[ply][2];
+    const int32_t hash_bonus = PV_MODE ? HASH_MOVE_BONUS_ON_PV : HASH_MOVE_BONUS;
+    bool pv_found = false;
+    int best = 0;
+    int32_t best_score = INT32_MIN;
+    for (int i = 0; i < count; ++i) {
+        const Move move = moves[i];
+        const Piece victim = board[to_of(move)];
+        int32_t score = victim != EMPTY ? piece_value[victim] - piece_value[board[from_of(move)]] : QUIET_BASE;
+        if (move == hash_move)
+            score += hash_bonus;
+        if (PV_MODE && move == pv_move) {
+            score += PV_MOVE_BONUS;
+            pv_found = true;
+        } else {
+            // The first killer slot that holds the move gives its bonus.
+            const int32_t killer = move == killer0   ? KILLER_BONUS[0]
+                                   : move == killer1 ? KILLER_BONUS[1]
+                                   : move == killer2 ? KILLER_BONUS[2]
+                                                     : 0;
+            score += history_term(move, shift) + killer;
+        }
+        scores[i] = score;
+        if (score > best_score) {
+            best = i;
+            best_score = score;
+        }
+    }
+    if (pv_found)
+        follow_pv = 1;
+    return best;
 }
 
 }  // namespace
@@ -51,44 +89,34 @@ int score_moves(const Move* moves, int32_t* scores, int count, Move hash_move)
     // follow_pv: on the variation until this list shows it has been left (see internal.h).
     const bool pv_mode = follow_pv != 0;
     follow_pv = 0;
-    const int ply = position.ply;
-    const Move pv_move = pv_table[1][ply];
-    const Piece* board = position.board;
-    int best = 0;
-    for (int i = 0; i < count; ++i) {
-        const Move move = moves[i];
-        const Piece victim = board[to_of(move)];
-        int32_t score = victim != EMPTY ? piece_value[victim] - piece_value[board[from_of(move)]] : QUIET_BASE;
-        if (move == hash_move)
-            score += pv_mode ? HASH_MOVE_BONUS_ON_PV : HASH_MOVE_BONUS;
-        if (pv_mode && move == pv_move) {
-            score += PV_MOVE_BONUS;
-            follow_pv = 1;
-        } else {
-            score += history_term(move) + killer_term(move, ply);
-        }
-        scores[i] = score;
-        if (score > scores[best])
-            best = i;
-    }
-    return best;
+    return pv_mode ? score_list<true>(moves, scores, count, hash_move, position.ply)
+                   : score_list<false>(moves, scores, count, hash_move, position.ply);
 }
 
 int score_captures(const Move* moves, int32_t* scores, int count)
 {
     const Move pv_move = pv_table[1][position.ply];
     const Piece* board = position.board;
+    const int shift = history_shift();
+    bool pv_found = false;
     int best = 0;
+    int32_t best_score = INT32_MIN;
     for (int i = 0; i < count; ++i) {
         const Move move = moves[i];
+        int32_t score;
         if (move == pv_move) {
-            scores[i] = PV_MOVE_BONUS;
-            follow_pv = 1;  // whether or not the search is still on the variation
+            score = PV_MOVE_BONUS;
+            pv_found = true;
         } else {
-            scores[i] = piece_value[board[to_of(move)]] - piece_value[board[from_of(move)]] + history_term(move);
+            score = piece_value[board[to_of(move)]] - piece_value[board[from_of(move)]] + history_term(move, shift);
         }
-        if (scores[i] > scores[best])
+        scores[i] = score;
+        if (score > best_score) {
             best = i;
+            best_score = score;
+        }
     }
+    if (pv_found)
+        follow_pv = 1;  // whether or not the search is still on the variation
     return best;
 }
