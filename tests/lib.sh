@@ -86,3 +86,35 @@ median() {
     sort -g | awk -v fmt="${1:-%.0f}" '{ v[NR] = $1 }
         END { if (NR == 0) exit 1; printf fmt "\n", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
+
+# --- Two builds side by side -------------------------------------------------------------------
+# two_operands USAGE COUNT: the comparing tools take exactly two builds after their options;
+# prints USAGE and exits 2 otherwise.
+two_operands() {
+    [ "$2" -eq 2 ] && return 0
+    echo "$1" >&2
+    exit 2
+}
+
+# build_of WHAT NAME WORK PROGRAM [TARGET...]: the absolute path of PROGRAM for WHAT, which is
+# either such a program or a git commit. A commit is exported into WORK/NAME and built there as
+# Release, PROGRAM and the TARGETs beside it; anything else exits 2.
+build_of() {
+    local what=$1 name=$2 work=$3 program=$4 repo commit
+    shift 4
+    if [ -f "$what" ] && [ -x "$what" ]; then
+        (cd "$(dirname "$what")" && echo "$(pwd)/$(basename "$what")")
+        return
+    fi
+    repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+    commit=$(git -C "$repo" rev-parse --verify "$what^{commit}") || {
+        echo "$what is neither an executable nor a commit" >&2
+        exit 2
+    }
+    mkdir -p "$work/$name/src"
+    git -C "$repo" archive "$commit" | tar -x -C "$work/$name/src"
+    echo "building $name = $commit" >&2
+    cmake -S "$work/$name/src" -B "$work/$name/build" -DCMAKE_BUILD_TYPE=Release -DKORVANE_TESTS=OFF >/dev/null
+    cmake --build "$work/$name/build" -j "$(job_count)" --target "$program" "$@" >/dev/null
+    echo "$work/$name/build/$program"
+}

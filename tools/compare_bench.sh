@@ -38,10 +38,7 @@ while getopts "n:d:tp" opt; do
     esac
 done
 shift $((OPTIND - 1))
-if [ $# -ne 2 ]; then
-    echo "$usage" >&2
-    exit 2
-fi
+two_operands "$usage" $#
 if ((together)) && { [ "$(job_count)" -lt 2 ] || ! command -v taskset >/dev/null; }; then
     echo "-t needs two cores and taskset" >&2
     exit 2
@@ -50,28 +47,8 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# Prints the path of a korvane-bench for a binary path or a commit.
-resolve() {
-    local what=$1 name=$2
-    if [ -f "$what" ] && [ -x "$what" ]; then
-        (cd "$(dirname "$what")" && echo "$(pwd)/$(basename "$what")")
-        return
-    fi
-    local commit
-    commit=$(git -C "$repo" rev-parse --verify "$what^{commit}") || {
-        echo "$what is neither an executable nor a commit" >&2
-        exit 2
-    }
-    mkdir -p "$work/$name/src"
-    git -C "$repo" archive "$commit" | tar -x -C "$work/$name/src"
-    echo "building $name = $commit" >&2
-    cmake -S "$work/$name/src" -B "$work/$name/build" -DCMAKE_BUILD_TYPE=Release -DKORVANE_TESTS=OFF >/dev/null
-    cmake --build "$work/$name/build" -j "$(job_count)" --target korvane-bench korvane >/dev/null
-    echo "$work/$name/build/korvane-bench"
-}
-
-old=$(resolve "$1" old)
-new=$(resolve "$2" new)
+old=$(build_of "$1" old "$work" korvane-bench korvane)
+new=$(build_of "$2" new "$work" korvane-bench korvane)
 
 # One bench run: prints "<nodes> <nps> <cpu nps>", the last being nodes per second of the
 # process's own CPU time (user + system), which other work on the machine disturbs less.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Do two builds evaluate every position alike? korvane-eval of each, line for line.
 #
-#   tools/compare_eval.sh [-n PLAYOUTS] [-l PLIES] [-s SEED] OLD NEW
+#   [PLAYOUTS=N] [PLIES=N] [SEED=N] tools/compare_eval.sh OLD NEW
 #
 # OLD and NEW are each a korvane-eval binary or a git commit (built as Release in a temporary
 # folder). The positions: the start position, every position of tests/data/perft_suite.epd and
@@ -12,51 +12,20 @@
 # next position (without castling rights or an en-passant square, which the evaluation does not
 # read). Prints each position whose output differs, and the count; exits 1 on any difference.
 set -euo pipefail
-
-playouts=200
-plies=40
-seed=1
-usage="usage: $0 [-n PLAYOUTS] [-l PLIES] [-s SEED] OLD NEW"
-while getopts "n:l:s:" opt; do
-    case $opt in
-    n) playouts=$OPTARG ;;
-    l) plies=$OPTARG ;;
-    s) seed=$OPTARG ;;
-    *) echo "$usage" >&2; exit 2 ;;
-    esac
-done
-shift $((OPTIND - 1))
-if [ $# -ne 2 ]; then
-    echo "$usage" >&2
-    exit 2
-fi
-
 repo=$(cd "$(dirname "$0")/.." && pwd)
+. "$repo/tests/lib.sh"
+
+# The playouts are set from the environment, as they seldom change.
+playouts=${PLAYOUTS:-200}
+plies=${PLIES:-40}
+seed=${SEED:-1}
+two_operands "usage: [PLAYOUTS=N] [PLIES=N] [SEED=N] $0 OLD NEW" $#
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-eval-compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# Prints the path of a korvane-eval for a binary path or a commit.
-resolve() {
-    local what=$1 name=$2
-    if [ -f "$what" ] && [ -x "$what" ]; then
-        (cd "$(dirname "$what")" && echo "$(pwd)/$(basename "$what")")
-        return
-    fi
-    local commit
-    commit=$(git -C "$repo" rev-parse --verify "$what^{commit}") || {
-        echo "$what is neither an executable nor a commit" >&2
-        exit 2
-    }
-    mkdir -p "$work/$name/src"
-    git -C "$repo" archive "$commit" | tar -x -C "$work/$name/src"
-    echo "building $name = $commit" >&2
-    cmake -S "$work/$name/src" -B "$work/$name/build" -DCMAKE_BUILD_TYPE=Release -DKORVANE_TESTS=OFF >/dev/null
-    cmake --build "$work/$name/build" -j 2 --target korvane-eval korvane-perft korvane >/dev/null
-    echo "$work/$name/build/korvane-eval"
-}
-
-old=$(resolve "$1" old)
-new=$(resolve "$2" new)
+old=$(build_of "$1" old "$work" korvane-eval korvane-perft korvane)
+new=$(build_of "$2" new "$work" korvane-eval korvane-perft korvane)
 tools=$(dirname "$new")
 for program in korvane korvane-perft; do
     [ -x "$tools/$program" ] || { echo "no $program beside $new" >&2; exit 2; }

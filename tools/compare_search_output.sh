@@ -10,6 +10,8 @@
 # within SECONDS (default 120) of a search's start, or that ends without one, fails the
 # comparison: a crashed or hung engine stops it with its name and the position.
 set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+. "$repo/tests/lib.sh"
 
 depth=8
 suite_count=12
@@ -24,13 +26,9 @@ while getopts "d:s:t:" opt; do
     esac
 done
 shift $((OPTIND - 1))
-if [ $# -ne 2 ]; then
-    echo "$usage" >&2
-    exit 2
-fi
+two_operands "$usage" $#
 old=$1
 new=$2
-repo=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-output.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
