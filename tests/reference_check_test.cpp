@@ -1,9 +1,9 @@
 // The fast paths against their plain references, on positions reached by random play from every
-// position of the perft suite: the evaluation against the reference evaluation, and the key
-// that make, unmake and the null move keep in step against compute_key. The normal run checks
-// 20,000 positions; the "deep" label runs the same test over 1,000,000
-// (KORVANE_REFERENCE_POSITIONS sets the number). And the table's slot index, computed without a
-// division, against the remainder.
+// position of the perft suite: the evaluation against the reference evaluation, the stand pat on
+// a bound against the evaluation, and the key that make, unmake and the null move keep in step
+// against compute_key. The normal run checks 20,000 positions; the "deep" label runs the same
+// test over 1,000,000 (KORVANE_REFERENCE_POSITIONS sets the number). And the table's slot index,
+// computed without a division, against the remainder.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +35,19 @@ void expect_same_evaluation(const char* fen, int played)
     int32_t reference_count = 0;
     bool counted = false;
     const int32_t reference = reference_evaluate(reference_count, counted);
+    // Standing pat on a bound: evaluate's value, or a value between beta and it, whatever beta,
+    // with the same piece count left for the null move. Asked first, while the pawn entry may
+    // not yet keep the kings' shelters.
+    for (const int32_t beta : {reference - 300, reference - 60, reference, reference + 1}) {
+        position.piece_count = -1;
+        const int32_t stand = stand_pat_score(beta);
+        ASSERT_TRUE(stand == reference || (beta <= stand && stand <= reference))
+            << fen << " after " << played << " random moves: " << stand << " for beta " << beta << ", evaluation "
+            << reference;
+        ASSERT_EQ(position.piece_count, counted ? reference_count : -1)
+            << fen << " after " << played << " random moves";
+    }
+
     position.piece_count = -1;
     const int32_t fast = evaluate();
     ASSERT_EQ(fast, reference) << fen << " after " << played << " random moves";

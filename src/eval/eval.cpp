@@ -6,6 +6,8 @@
 // its results are kept in a small cache keyed by those sets; everything else is rebuilt.
 #include "eval/eval.h"
 
+#include <cassert>
+
 #include "eval/tables.h"
 #include "platform/compiler.h"
 #include "position/position.h"
@@ -91,6 +93,8 @@ struct PawnFiles {
 };
 
 inline bool has_pawn_on(const PawnFiles& files, int f) { return (files.occupied >> f) & 1; }
+// The files that hold a pawn, bit f for file f (files_of of the pawns).
+inline unsigned pawn_files(const PawnFiles& files) { return files.occupied >> 1; }
 
 // What the two pawn sets alone decide, from White's view: one cache line.
 // The king's shelter depends on the pawns and the king's square alone, and the king seldom
@@ -316,7 +320,7 @@ int32_t queen_terms(const Army& a, bool enemy_king_on_back_rank)
 
 // A rook shut in by its castled king, rooks on the seventh, on open and half-open files.
 template <int US>
-int32_t rook_terms(const Army& a, const PawnFiles& us, const PawnFiles& them, bool middlegame,
+int32_t rook_terms(const Army& a, unsigned own_pawn_files, unsigned enemy_pawn_files, bool middlegame,
                    bool enemy_king_on_back_rank)
 {
     using S = Side<US>;
@@ -332,7 +336,7 @@ int32_t rook_terms(const Army& a, const PawnFiles& us, const PawnFiles& them, bo
         score += ROOK_ON_SEVENTH_MIDDLEGAME * on_seventh;
     else
         score += (ROOK_ON_SEVENTH_ENDGAME + (enemy_king_on_back_rank ? ROOK_ON_SEVENTH_KING_CUT : 0)) * on_seventh;
-    const uint64_t own_files = file_squares(us.occupied >> 1), enemy_files = file_squares(them.occupied >> 1);
+    const uint64_t own_files = file_squares(own_pawn_files), enemy_files = file_squares(enemy_pawn_files);
     score += ROOK_HALF_OPEN_FILE * square_count(a.rooks & ~own_files & enemy_files);
     score += ROOK_OPEN_FILE * square_count(a.rooks & ~own_files & ~enemy_files);
     return score;
@@ -356,18 +360,29 @@ int32_t knight_outposts(const Army& a, uint64_t enemy_pawns, const PawnFiles& th
     return score;
 }
 
-// The king's middlegame table and its pawn shield: the own file, then each neighbouring file.
+// The king's middlegame table, less what the king's file lacks: a pawn of its own, an enemy pawn.
+// Files as files_of gives them.
 template <int US>
-int32_t king_shelter(const PawnFiles& us, const PawnFiles& them)
+int32_t king_table_and_file(unsigned own_pawn_files, unsigned enemy_pawn_files)
 {
     using S = Side<US>;
     const Square king = S::king();
-    const int f = file_of(king) + 1, r = relative_rank<US>(king);
     int32_t score = S::KING_MIDDLEGAME_TABLE[king];
-    if (!has_pawn_on(us, f))
+    if (!((own_pawn_files >> file_of(king)) & 1))
         score -= KING_FILE_WITHOUT_OWN_PAWN;
-    if (!has_pawn_on(them, f))
+    if (!((enemy_pawn_files >> file_of(king)) & 1))
         score -= KING_FILE_WITHOUT_ENEMY_PAWN;
+    return score;
+}
+
+// The king's pawn shield: the own file, then each neighbouring file. Never above 0, never below
+// -SHIELD_LEAST (the lazy stand pat relies on both).
+template <int US>
+int32_t king_shield(const PawnFiles& us)
+{
+    const Square king = Side<US>::king();
+    const int f = file_of(king) + 1, r = relative_rank<US>(king);
+    int32_t score = 0;
     if (r < us.rear[f] && has_pawn_on(us, f))
         score += SHIELD_OWN_FILE_STEP * (r - us.rear[f]) + SHIELD_OWN_FILE_STEP;
     else
@@ -379,6 +394,17 @@ int32_t king_shelter(const PawnFiles& us, const PawnFiles& them)
             score -= SHIELD_MISSING;
     }
     return score;
+}
+
+// A shield pawn stands 1 to 6 ranks before the king (rear is at most 6), so a step term lies
+// between -5 steps and 0; a missing pawn costs SHIELD_MISSING, less than either worst step.
+constexpr int32_t SHIELD_LEAST = 5 * SHIELD_OWN_FILE_STEP + 2 * 5 * SHIELD_SIDE_FILE_STEP;
+static_assert(SHIELD_MISSING <= 5 * SHIELD_SIDE_FILE_STEP && SHIELD_MISSING <= 5 * SHIELD_OWN_FILE_STEP);
+
+template <int US>
+int32_t king_shelter(const PawnFiles& us, const PawnFiles& them)
+{
+    return king_table_and_file<US>(pawn_files(us), pawn_files(them)) + king_shield<US>(us);
 }
 
 // The shelter of US's king, from the pawn entry when it was worked out for the same square.
@@ -444,20 +470,72 @@ void explain_pawns_and_tables(EvalTerms& terms, const Army& a, uint64_t enemy_pa
     terms.value[US][TERM_PASSED_PAWNS] += middlegame ? passed_mg : passed_eg;
 }
 
+// ---- Standing pat on a bound ----
+// A quiescence node only asks whether its stand-pat score reaches beta. In the middlegame the
+// score is, from White's view, the material and piece-square sums that make keeps, plus the
+// pawn entry's structure terms, plus each side's bishop, rook, knight and king terms, White's
+// less Black's (no drawn ending and no halving before the endgame). For the side to move it is
+// therefore at least those sums plus the least its own piece terms can be, less the most the
+// other side's can be. From the terms as written above:
+// - bishops: the fianchetto only adds and the pair is exact; only a bishop on its back two ranks
+//   can be shut in, for BLOCKED_BISHOP;
+// - rooks: only a rook on the corner square pays ROOK_BEFORE_CASTLED_KING; a rook gains at most
+//   ROOK_ON_SEVENTH_MIDDLEGAME on the seventh rank and the larger of the open and half-open file
+//   bonuses (a file is one or the other);
+// - knights: only a knight directly behind an enemy pawn below the seventh rank is an outpost,
+//   for at most KNIGHT_OUTPOST + KNIGHT_OUTPOST_CENTRE;
+// - king: the shelter kept in the pawn entry for this king's square is exact; otherwise the
+//   king's table and its file's two tests, exact, and a shield between -SHIELD_LEAST and 0.
+constexpr int32_t ROOK_MOST =
+    ROOK_ON_SEVENTH_MIDDLEGAME + (ROOK_OPEN_FILE > ROOK_HALF_OPEN_FILE ? ROOK_OPEN_FILE : ROOK_HALF_OPEN_FILE);
+static_assert(FIANCHETTO_BISHOP >= 0 && BLOCKED_BISHOP >= 0 && ROOK_BEFORE_CASTLED_KING >= 0 &&
+                  ROOK_ON_SEVENTH_MIDDLEGAME >= 0 && ROOK_OPEN_FILE >= 0 && ROOK_HALF_OPEN_FILE >= 0 &&
+                  KNIGHT_OUTPOST >= 0 && KNIGHT_OUTPOST_CENTRE >= 0,
+              "the bound reads these penalties as only subtracting and these bonuses as only adding");
+
+inline int32_t bishop_pair(const Army& a) { return a.bishop_count > 1 ? (a.bishop_count - 1) * BISHOP_PAIR : 0; }
+
+// The shelter of US's king if the pawn entry keeps it for this square, else its least or most.
+template <int US, bool LEAST>
+int32_t shelter_bound(const PawnEntry& e)
+{
+    if (e.shelter_king[US] == Side<US>::king())
+        return e.shelter[US];
+    const int32_t table_and_file = king_table_and_file<US>(pawn_files(e.files[US]), pawn_files(e.files[1 - US]));
+    return LEAST ? table_and_file - SHIELD_LEAST : table_and_file;
+}
+
+// The least the middlegame piece terms of US can be, less the most those of the other side can be.
+template <int US>
+int32_t least_piece_difference(const Army& us, const Army& them, const PawnEntry& e)
+{
+    constexpr int THEM = 1 - US;
+    using S = Side<US>;
+    using T = Side<THEM>;
+    const int32_t least = bishop_pair(us) - BLOCKED_BISHOP * square_count(us.bishops & S::BACK_TWO_RANKS) -
+                          ((us.rooks & bit_of(S::CORNER_ROOK_SQUARE)) ? ROOK_BEFORE_CASTLED_KING : 0) +
+                          shelter_bound<US, true>(e);
+    const int32_t most = bishop_pair(them) + ((them.bishops & bit_of(T::FIANCHETTO_SQUARE)) ? FIANCHETTO_BISHOP : 0) +
+                         ROOK_MOST * square_count(them.rooks) +
+                         (KNIGHT_OUTPOST + KNIGHT_OUTPOST_CENTRE) *
+                             square_count(them.knights & behind<THEM>(us.pawns) & T::BELOW_SEVENTH) +
+                         shelter_bound<THEM, false>(e);
+    return least - most;
+}
+
 // The evaluation, with or without its explanation: one body, so that the terms shown are the
 // terms the search adds up.
-template <bool EXPLAIN>
-KORVANE_ALWAYS_INLINE int32_t evaluate_with(EvalTerms* terms)
+template <bool EXPLAIN, bool LAZY = false>
+KORVANE_ALWAYS_INLINE int32_t evaluate_with(EvalTerms* terms, int32_t beta = 0)
 {
     const Army w = army_of<WHITE_SIDE>(), b = army_of<BLACK_SIDE>();
     // The pawn entry is needed only after the piece terms: start loading it now.
     prefetch(&pawn_slot(w.pawns, b.pawns));
     // Material and piece-square sums (the pawns', knights', bishops' and queens'), both kept in
-    // step by make and unmake, and the bishop rules.
+    // step by make and unmake.
     const EvalSums sums = position.eval_sums;
     int32_t white_material = white_material_of(sums), black_material = black_material_of(sums);
     int32_t ps = piece_square_sum_of(sums);
-    ps += term<EXPLAIN>(terms, TERM_BISHOPS, bishop_terms<WHITE_SIDE>(w), bishop_terms<BLACK_SIDE>(b));
 
     // The phase, and material that draws or tends to.
     const int32_t threshold = (w.queens != 0 && b.queens != 0) ? PHASE_THRESHOLD_BOTH_QUEENS : PHASE_THRESHOLD;
@@ -490,11 +568,29 @@ KORVANE_ALWAYS_INLINE int32_t evaluate_with(EvalTerms* terms)
     const PawnFiles& black_files = pawns.files[BLACK_SIDE];
     if (middlegame) {
         ps += pawns.middlegame;
+        if constexpr (LAZY) {
+            // Standing pat on the bound when it already reaches beta (see the bound's proof).
+            const int32_t white_view = white_material - black_material + ps;
+            const int32_t so_far = position.turn == WHITE_SIDE ? white_view : -white_view;
+            if (so_far >= beta) {
+                const int32_t least =
+                    so_far + (position.turn == WHITE_SIDE ? least_piece_difference<WHITE_SIDE>(w, b, pawns)
+                                                          : least_piece_difference<BLACK_SIDE>(b, w, pawns));
+                if (least >= beta) {
+                    position.piece_count = piece_count_of(sums);  // as the whole evaluation leaves it
+                    assert(evaluate_with<false>(nullptr) >= least && "the stand-pat bound is above the evaluation");
+                    return least;
+                }
+            }
+        }
     } else {
         ps += pawns.endgame;
         ps += term<EXPLAIN>(terms, TERM_PASSED_PAWNS, pawn_blockade<WHITE_SIDE>(w.pawns, b.pawns),
                             pawn_blockade<BLACK_SIDE>(b.pawns, w.pawns));
     }
+
+    // The bishop rules.
+    ps += term<EXPLAIN>(terms, TERM_BISHOPS, bishop_terms<WHITE_SIDE>(w), bishop_terms<BLACK_SIDE>(b));
 
     // Queens and rooks; a king on its own back rank is cut off by a piece on the seventh.
     const bool black_king_on_back_rank = relative_rank<BLACK_SIDE>(position.black_king) == 0;
@@ -503,8 +599,10 @@ KORVANE_ALWAYS_INLINE int32_t evaluate_with(EvalTerms* terms)
         ps += term<EXPLAIN>(terms, TERM_QUEENS, queen_terms<WHITE_SIDE>(w, black_king_on_back_rank),
                             queen_terms<BLACK_SIDE>(b, white_king_on_back_rank));
     ps += term<EXPLAIN>(terms, TERM_ROOKS,
-                        rook_terms<WHITE_SIDE>(w, white_files, black_files, middlegame, black_king_on_back_rank),
-                        rook_terms<BLACK_SIDE>(b, black_files, white_files, middlegame, white_king_on_back_rank));
+                        rook_terms<WHITE_SIDE>(w, pawn_files(white_files), pawn_files(black_files), middlegame,
+                                               black_king_on_back_rank),
+                        rook_terms<BLACK_SIDE>(b, pawn_files(black_files), pawn_files(white_files), middlegame,
+                                               white_king_on_back_rank));
 
     // Knights.
     ps += term<EXPLAIN>(terms, TERM_KNIGHTS, knight_outposts<WHITE_SIDE>(w, b.pawns, black_files),
@@ -540,3 +638,5 @@ int32_t explain_evaluation(EvalTerms& terms)
     terms = EvalTerms{};
     return evaluate_with<true>(&terms);
 }
+
+int32_t stand_pat_score(int32_t beta) { return evaluate_with<false, true>(nullptr, beta); }

@@ -14,6 +14,13 @@ void init_material();
 // reads it), except when it returns early for a drawn ending.
 int32_t evaluate();
 
+// What the quiescence search stands pat on: evaluate(), or, when the material, the piece-square
+// sums and the pawn structure with bounds on the piece terms prove that evaluate() reaches beta,
+// a value between beta and evaluate(). A node that stands pat returns it unseen, as every caller
+// only learns from it that the node fails high. The same side effects on position.piece_count as
+// evaluate; debug builds check every such answer against evaluate().
+int32_t stand_pat_score(int32_t beta);
+
 // The evaluation's sum by term, for people who want to see why Korvane likes a position (the
 // evaluation tool prints it, the browser page shows it). Each side's value is from that side's
 // own view; the score is White's terms minus Black's, negated when Black is to move, except

@@ -30,7 +30,7 @@ int32_t quiescence(int32_t alpha, int32_t beta)
     pv_length[ply] = ply;
 
     // 3. Standing pat: the side to move may keep the static score.
-    const int32_t stand = evaluate();
+    const int32_t stand = stand_pat_score(beta);
     if (stand >= beta)
         return stand;
     if (stand > alpha)
