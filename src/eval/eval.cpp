@@ -293,6 +293,9 @@ Army army_of()
     return a;
 }
 
+// Each bishop after the first.
+inline int32_t bishop_pair(const Army& a) { return a.bishop_count > 1 ? (a.bishop_count - 1) * BISHOP_PAIR : 0; }
+
 // The fianchetto before a castled king, the pair, and a back-rank bishop shut in by two pawns.
 template <int US>
 int32_t bishop_terms(const Army& a)
@@ -301,8 +304,7 @@ int32_t bishop_terms(const Army& a)
     int32_t score = 0;
     if ((a.bishops & bit_of(S::FIANCHETTO_SQUARE)) && position.board[S::CASTLED_KING_SQUARE] == S::KING_CODE)
         score += FIANCHETTO_BISHOP;
-    if (a.bishop_count > 1)
-        score += (a.bishop_count - 1) * BISHOP_PAIR;
+    score += bishop_pair(a);
     // The pawns on s + FORWARD - 1 and s + FORWARD + 1, shifted back onto s (plain shifts wrap
     // round the edge exactly as the square numbers do).
     const uint64_t blocked = US == WHITE_SIDE ? (a.pawns >> 7) & (a.pawns >> 9) : (a.pawns << 9) & (a.pawns << 7);
@@ -342,14 +344,20 @@ int32_t rook_terms(const Army& a, unsigned own_pawn_files, unsigned enemy_pawn_f
     return score;
 }
 
+// Only a knight directly behind an enemy pawn, below the seventh rank, can be an outpost.
+template <int US>
+constexpr uint64_t outpost_candidates(uint64_t knights, uint64_t enemy_pawns)
+{
+    return knights & behind<US>(enemy_pawns) & Side<US>::BELOW_SEVENTH;
+}
+
 // A knight before an enemy pawn that no enemy pawn on a neighbouring file can ever attack.
 template <int US>
 int32_t knight_outposts(const Army& a, uint64_t enemy_pawns, const PawnFiles& them)
 {
     using S = Side<US>;
     int32_t score = 0;
-    // Only a knight directly behind an enemy pawn, below the seventh rank, can qualify.
-    for_each_square(a.knights & behind<US>(enemy_pawns) & S::BELOW_SEVENTH, [&](Square s) {
+    for_each_square(outpost_candidates<US>(a.knights, enemy_pawns), [&](Square s) {
         const int f = file_of(s) + 1, r = relative_rank<US>(s);
         if (r < 6 && (enemy_pawns & bit_of(s + S::FORWARD)) && 7 - them.rear[f - 1] <= r && 7 - them.rear[f + 1] <= r) {
             score += KNIGHT_OUTPOST;
@@ -493,8 +501,6 @@ static_assert(FIANCHETTO_BISHOP >= 0 && BLOCKED_BISHOP >= 0 && ROOK_BEFORE_CASTL
                   KNIGHT_OUTPOST >= 0 && KNIGHT_OUTPOST_CENTRE >= 0,
               "the bound reads these penalties as only subtracting and these bonuses as only adding");
 
-inline int32_t bishop_pair(const Army& a) { return a.bishop_count > 1 ? (a.bishop_count - 1) * BISHOP_PAIR : 0; }
-
 // The shelter of US's king if the pawn entry keeps it for this square, else its least or most.
 template <int US, bool LEAST>
 int32_t shelter_bound(const PawnEntry& e)
@@ -515,11 +521,11 @@ int32_t least_piece_difference(const Army& us, const Army& them, const PawnEntry
     const int32_t least = bishop_pair(us) - BLOCKED_BISHOP * square_count(us.bishops & S::BACK_TWO_RANKS) -
                           ((us.rooks & bit_of(S::CORNER_ROOK_SQUARE)) ? ROOK_BEFORE_CASTLED_KING : 0) +
                           shelter_bound<US, true>(e);
-    const int32_t most = bishop_pair(them) + ((them.bishops & bit_of(T::FIANCHETTO_SQUARE)) ? FIANCHETTO_BISHOP : 0) +
-                         ROOK_MOST * square_count(them.rooks) +
-                         (KNIGHT_OUTPOST + KNIGHT_OUTPOST_CENTRE) *
-                             square_count(them.knights & behind<THEM>(us.pawns) & T::BELOW_SEVENTH) +
-                         shelter_bound<THEM, false>(e);
+    const int32_t most =
+        bishop_pair(them) + ((them.bishops & bit_of(T::FIANCHETTO_SQUARE)) ? FIANCHETTO_BISHOP : 0) +
+        ROOK_MOST * square_count(them.rooks) +
+        (KNIGHT_OUTPOST + KNIGHT_OUTPOST_CENTRE) * square_count(outpost_candidates<THEM>(them.knights, us.pawns)) +
+        shelter_bound<THEM, false>(e);
     return least - most;
 }
 
