@@ -324,6 +324,19 @@ void generate_moves(MoveList& list)
         generate_all<BLACK_SIDE>(list);
 }
 
+bool lists_have_room()
+{
+    const Piece own = colour_bit(position.turn);
+    const uint64_t* pieces = position.pieces;
+    const int most_moves = 12 * square_count(pieces[own | PAWN]) + 8 * square_count(pieces[own | KNIGHT]) +
+                           13 * square_count(pieces[own | BISHOP]) + 14 * square_count(pieces[own | ROOK]) +
+                           27 * square_count(pieces[own | QUEEN]) + 10 * square_count(pieces[own | KING]);
+    const int own_count = square_count(pieces[own | PAWN] | pieces[own | KNIGHT] | pieces[own | BISHOP] |
+                                       pieces[own | ROOK] | pieces[own | QUEEN] | pieces[own | KING]);
+    return most_moves <= MAX_MOVES - MOVES_PER_PIECE_LIMIT &&
+           CAPTURES_PER_PIECE_LIMIT * own_count <= MAX_CAPTURES - CAPTURES_PER_PIECE_LIMIT;
+}
+
 void generate_captures(CaptureList& list)
 {
     if (position.turn == WHITE_SIDE)

@@ -17,6 +17,9 @@ struct CaptureList {
 // Every pseudo-legal move of the side to move, squares a1 to h8, each piece's targets in table
 // order. The mover's king may be left in check: callers test move_was_legal after making.
 void generate_moves(MoveList& list);
+// Neither generator can run out of room in this position, so neither drops a piece's moves
+// (counted from each piece's most moves; true in every position a game reaches).
+bool lists_have_room();
 // Only the moves that take a piece (en passant and capture promotions included).
 void generate_captures(CaptureList& list);
 

@@ -52,6 +52,7 @@ void print_info(int32_t score, int32_t depth)
 void reset_search()
 {
     std::memset(history_table, 0, sizeof history_table);
+    history_peak = 0;
     std::memset(pv_table, 0, sizeof pv_table);
     std::memset(killer_moves, 0, sizeof killer_moves);
     std::memset(pv_length, 0, sizeof pv_length);

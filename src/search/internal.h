@@ -12,6 +12,7 @@
 constexpr int PLY_TABLE_SIZE = MAX_PLY + 1;  // plies 0..128: the quiescence ceiling is 128
 
 extern int32_t history_table[64][64];                  // [from][to], only ever raised
+extern int32_t history_peak;                           // at least every counter of history_table
 extern Move killer_moves[MAX_PLY][3];                  // [ply][slot]
 extern Move pv_table[PLY_TABLE_SIZE][PLY_TABLE_SIZE];  // [ply][column]
 extern int32_t pv_length[PLY_TABLE_SIZE];              // [ply]: pv ends before this column
@@ -28,6 +29,11 @@ extern uint8_t follow_pv;
 // pick_move would bring to the front, found without another pass. Both update follow_pv.
 int score_moves(const Move* moves, int32_t* scores, int count, Move hash_move);
 int score_captures(const Move* moves, int32_t* scores, int count);
+// A full list's scores as score_moves gives them at a node off the variation with no hash move,
+// for any list of that node's moves (a capture list too), leaving follow_pv as it is.
+int score_moves_off_variation(const Move* moves, int32_t* scores, int count);
+// No quiet move of a full list scored off the variation with no hash move scores above this.
+int32_t quiet_score_bound();
 // Raises a history counter, saturating so that no search, however long, overflows it.
 void add_history(Move move, int32_t amount);
 

@@ -6,6 +6,7 @@
 #include "search/internal.h"
 
 int32_t history_table[64][64];
+int32_t history_peak;
 Move killer_moves[MAX_PLY][3];
 Move pv_table[PLY_TABLE_SIZE][PLY_TABLE_SIZE];
 int32_t pv_length[PLY_TABLE_SIZE];
@@ -82,6 +83,8 @@ void add_history(Move move, int32_t amount)
 {
     int32_t& counter = history_table[from_of(move)][to_of(move)];
     counter = counter > INT32_MAX - amount ? INT32_MAX : counter + amount;
+    if (counter > history_peak)
+        history_peak = counter;
 }
 
 int score_moves(const Move* moves, int32_t* scores, int count, Move hash_move)
@@ -92,6 +95,13 @@ int score_moves(const Move* moves, int32_t* scores, int count, Move hash_move)
     return pv_mode ? score_list<true>(moves, scores, count, hash_move, position.ply)
                    : score_list<false>(moves, scores, count, hash_move, position.ply);
 }
+
+int score_moves_off_variation(const Move* moves, int32_t* scores, int count)
+{
+    return score_list<false>(moves, scores, count, 0, position.ply);
+}
+
+int32_t quiet_score_bound() { return QUIET_BASE + KILLER_BONUS[0] + (history_peak >> history_shift()); }
 
 int score_captures(const Move* moves, int32_t* scores, int count)
 {

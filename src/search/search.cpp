@@ -1,4 +1,6 @@
 // The quiescence and alpha-beta searches.
+#include <cassert>
+
 #include "eval/eval.h"
 #include "search/internal.h"
 
@@ -15,6 +17,84 @@ constexpr int NULL_MOVE_MIN_DEPTH = 4;        // hand-tuned: shallower nodes gai
 constexpr int NULL_MOVE_DEEP_DEPTH = 7;       // from here the reduction is one ply more
 constexpr int NULL_MOVE_MIN_PIECE_COUNT = 5;  // fewer pieces: zugzwang is too likely
 constexpr int32_t FIFTY_MOVE_LIMIT = 100;
+
+// ---- Captures before the quiet moves exist ----
+// At a node whose children are all quiescence searches, off the variation and with no hash
+// move, the full list's scores do not change while its moves are searched: below such a node
+// nothing raises a history counter or sets a killer. A capture that scores above
+// quiet_score_bound() is then picked before every quiet move. So while the best capture not yet
+// searched scores above that bound, and is known to win any tie (see below), it is the move the
+// full list's loop picks next, and it can be searched before the quiet moves are generated.
+// Most such nodes end on one. The rest go on with the full list, scored as it would have been
+// at the start (the counters that searched captures raised are set back for the scoring) and
+// with the captures already searched picked again in their places.
+constexpr int MOST_LEADING_CAPTURES = 16;  // searched before the full list at most
+
+struct LeadingCaptures {
+    Move moves[MOST_LEADING_CAPTURES];
+    int32_t history_before[MOST_LEADING_CAPTURES];  // each one's history counter before its search
+    int count = 0;
+};
+
+// Searches the leading captures with search_move until it ends the node (true) or the next
+// capture cannot be known to lead. Its own frame: the capture list is live only at these nodes.
+template <typename SearchMove>
+KORVANE_NOINLINE bool search_leading_captures(LeadingCaptures& early, SearchMove& search_move)
+{
+    CaptureList captures;
+    int32_t scores[MAX_CAPTURES];
+    generate_captures(captures);
+    if (captures.count == 0)
+        return false;
+    const int first = score_moves_off_variation(captures.moves, scores, captures.count);
+    const int32_t quiet_bound = quiet_score_bound();
+    for (int i = 0; i < captures.count && i < MOST_LEADING_CAPTURES; ++i) {
+        // The highest score left, which must be above every quiet move's. The full list's first
+        // pick is its first highest score, and the capture list keeps the full list's order, so
+        // a tie is broken the same way there; after the first swap only a score alone is sure.
+        int at = first;
+        if (i > 0) {
+            at = i;
+            bool tied = false;
+            for (int j = i + 1; j < captures.count; ++j) {
+                if (scores[j] > scores[at]) {
+                    at = j;
+                    tied = false;
+                } else if (scores[j] == scores[at]) {
+                    tied = true;
+                }
+            }
+            if (tied)
+                return false;
+        }
+        if (scores[at] <= quiet_bound)
+            return false;
+        swap_moves(captures.moves, scores, i, at);
+        const Move move = captures.moves[i];
+        early.moves[i] = move;
+        early.history_before[i] = history_table[from_of(move)][to_of(move)];
+        early.count = i + 1;
+        if (search_move(move))
+            return true;
+    }
+    return false;
+}
+
+// The full list's scores as at the node's start, with the counters the leading captures raised
+// set back while it is scored (latest first, so that a square pair raised twice gets its first
+// value). Returns the place of the first highest score, as score_moves.
+int score_after_leading_captures(const LeadingCaptures& early, const MoveList& list, int32_t* scores)
+{
+    int32_t raised[MOST_LEADING_CAPTURES];
+    for (int j = 0; j < early.count; ++j)
+        raised[j] = history_table[from_of(early.moves[j])][to_of(early.moves[j])];
+    for (int j = early.count - 1; j >= 0; --j)
+        history_table[from_of(early.moves[j])][to_of(early.moves[j])] = early.history_before[j];
+    const int first = score_moves_off_variation(list.moves, scores, list.count);
+    for (int j = 0; j < early.count; ++j)
+        history_table[from_of(early.moves[j])][to_of(early.moves[j])] = raised[j];
+    return first;
+}
 
 }  // namespace
 
@@ -129,14 +209,63 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
             return beta;
     }
 
-    // 8. Every pseudo-legal move, scored for ordering.
+    bool searched = false;
+    int32_t result = 0;
+    // One move searched: true when it ends the node (a cut-off, or the search stopping), with the
+    // node's value in result.
+    auto search_move = [&](Move move) -> bool {
+        make_move(move);
+        if (children_probe)
+            prefetch_entry();  // the child will probe the table
+        if (!move_was_legal()) {
+            unmake_move();
+            return false;
+        }
+        limits.nodes += 1;
+        searched = true;
+        const int32_t value = -alpha_beta(-beta, -alpha, depth - 1 + extension, 1);
+        unmake_move();
+        if (limits.stop) {
+            result = 0;
+            return true;
+        }
+        if (value > alpha) {
+            add_history(move, depth);
+            if (value >= beta) {
+                if (position.board[to_of(move)] == EMPTY)
+                    push_killer(ply, move);
+                store_entry(depth, value, BOUND_LOWER, move);
+                result = beta;
+                return true;
+            }
+            alpha = value;
+            update_pv(ply, move);
+        }
+        return false;
+    };
+
+    // 8. Captures that lead the list, searched before the quiet moves are generated (see
+    // leading_captures); most such nodes end on one of them.
+    LeadingCaptures early;
+    if (!children_probe && hash_move == 0 && !follow_pv && lists_have_room() &&
+        search_leading_captures(early, search_move))
+        return result;
+
+    // 9. Every pseudo-legal move, scored for ordering; those searched already are set in
+    // their places again, exactly as the loop below had picked them.
     MoveList list;
     int32_t scores[MAX_MOVES];
     generate_moves(list);
-    const int first = score_moves(list.moves, scores, list.count, hash_move);
+    int first;
+    int start = 0;
+    if (early.count != 0) {
+        first = score_after_leading_captures(early, list, scores);
+        start = early.count;
+    } else {
+        first = score_moves(list.moves, scores, list.count, hash_move);
+    }
 
-    // 9. Best remaining move first; illegal moves are taken back unseen.
-    bool searched = false;
+    // 10. Best remaining move first; illegal moves are taken back unseen.
     if (children_probe && list.count > 0 && list.moves[first] != hash_move)
         prefetch_entry(key_after(list.moves[first]));
     bool picked_ahead = false;
@@ -146,6 +275,10 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
         else if (!picked_ahead)
             pick_move(list.moves, scores, i, list.count);
         picked_ahead = false;
+        if (i < start) {
+            assert(list.moves[i] == early.moves[i] && "the leading captures are not the list's first moves");
+            continue;
+        }
         const Move move = list.moves[i];
         // A node that did not cut off on its first move will likely try them all: pick the next
         // move now (the scores do not change, so the order is the same) and start loading its
@@ -155,33 +288,11 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
             picked_ahead = true;
             prefetch_entry(key_after(list.moves[i + 1]));
         }
-        make_move(move);
-        if (children_probe)
-            prefetch_entry();  // the child will probe the table
-        if (!move_was_legal()) {
-            unmake_move();
-            continue;
-        }
-        limits.nodes += 1;
-        searched = true;
-        const int32_t value = -alpha_beta(-beta, -alpha, depth - 1 + extension, 1);
-        unmake_move();
-        if (limits.stop)
-            return 0;
-        if (value > alpha) {
-            add_history(move, depth);
-            if (value >= beta) {
-                if (position.board[to_of(move)] == EMPTY)
-                    push_killer(ply, move);
-                store_entry(depth, value, BOUND_LOWER, move);
-                return beta;
-            }
-            alpha = value;
-            update_pv(ply, move);
-        }
+        if (search_move(move))
+            return result;
     }
 
-    // 10. Mate, stalemate, the fifty-move rule, then the store.
+    // 11. Mate, stalemate, the fifty-move rule, then the store.
     if (!searched)
         return checked ? ply - MATE_SCORE : 0;
     if (position.fifty >= FIFTY_MOVE_LIMIT)
