@@ -48,7 +48,11 @@ void start_listening();
 constexpr int32_t DEFAULT_HASH_MEGABYTES = 32;
 constexpr int32_t MIN_HASH_MEGABYTES = 32;
 constexpr int32_t MAX_HASH_MEGABYTES = 2048;
-constexpr uint32_t TABLE_SLOT_BYTES = 24;  // sizeof(HashEntry), checked in search/table.h
+// The bytes by which the option counts slots: a table of M megabytes has M * 1048576 / 24 slots,
+// whatever a slot takes in memory (search/table.h keeps a slot in 16, so that the table needs two
+// thirds of the megabytes asked and no slot crosses a cache line; the slot count, and with it
+// every search, stay as they were with 24-byte slots).
+constexpr uint32_t TABLE_SLOT_BYTES = 24;
 
 // The slot count of a table of that many megabytes, rounded down. The option's range keeps the
 // byte count within 32 bits.

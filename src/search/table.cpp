@@ -119,7 +119,7 @@ void store_entry(int32_t depth, int32_t score, uint8_t bound, Move move)
     entry.depth = int8_t(depth);
     entry.bound = bound;
     entry.score = score_to_table(score, position.ply);
-    entry.move = move;
+    entry.move = uint16_t(move);
     entry.key = key;
     table.clean = false;
 }

@@ -27,16 +27,17 @@ enum : uint8_t {
     PROBE_ENDS_NODE = PROBE_EXACT
 };
 
-// The key comes first: a 24-byte slot crosses a cache-line boundary in two places out of eight,
-// and the probe's first question, the key compare, then still needs only the slot's first line.
+// Four slots to a cache line, none across two: the probe's key compare and the rest of the slot
+// come in one load. A move word has 15 bits (encoding.h), so its 16-bit copy is exact.
 struct HashEntry {
     uint64_t key;  // the whole key, compared on probe
     int32_t score;
-    Move move;      // best move; 0 after a fail-low
+    uint16_t move;  // best move; 0 after a fail-low
     int8_t depth;   // remaining depth of the search that stored it; 0 in an empty slot
     uint8_t bound;  // BOUND_*
 };
-static_assert(sizeof(HashEntry) == TABLE_SLOT_BYTES, "the slot count is megabytes * 1048576 / TABLE_SLOT_BYTES");
+static_assert(sizeof(HashEntry) == 16 && sizeof(HashEntry) <= TABLE_SLOT_BYTES, "four slots to a cache line");
+static_assert(make_move_word(63, 63, 7) <= 0xFFFF, "a move word fits the slot's 16 bits");
 static_assert(offsetof(HashEntry, key) == 0, "the key leads the slot");
 
 // flag: PROBE_* (see above); from PROBE_ENDS_NODE on the returned exact score, alpha or beta
