@@ -109,7 +109,9 @@ struct alignas(64) PawnEntry {
 static_assert(sizeof(PawnEntry) == 64, "one cache line per entry");
 
 constexpr uint8_t NO_SHELTER_KING = 64;
-constexpr int PAWN_CACHE_BITS = 12;
+// 2048 entries, 128 KB: measured side by side, 1.016 times the bench's speed of 4096 entries and
+// 0.97 for 16384 (the larger cache misses less but waits longer for its lines); 1024 was no faster.
+constexpr int PAWN_CACHE_BITS = 11;
 PawnEntry pawn_cache[1 << PAWN_CACHE_BITS];
 
 // A zero-filled entry must match no position: its tags stand for a white and a black pawn
