@@ -345,6 +345,7 @@ TEST(Generator, CrowdedPositionsNeverOverflowTheLists)
     generate_moves(list);
     EXPECT_EQ(list.count, 288);
     EXPECT_EQ(perft(1), 288u);
+    EXPECT_FALSE(lists_have_room()) << "the bound must not promise room it cannot prove";
 
     // More captures than any list holds: the list stops between pieces, short of its end.
     load_fen("qrnbbpbb/PPPPPPPb/prNNNNNq/nQrqbbQb/QQbnQnpr/nrQNNbQQ/QnQpQpQp/QqQpQrQb w - - 0 1");
@@ -352,6 +353,9 @@ TEST(Generator, CrowdedPositionsNeverOverflowTheLists)
     generate_captures(capture_list);
     EXPECT_GT(capture_list.count, MAX_CAPTURES - CAPTURES_PER_PIECE_LIMIT);
     EXPECT_LE(capture_list.count, MAX_CAPTURES);
+    EXPECT_FALSE(lists_have_room());
+    load_fen(START_FEN);
+    EXPECT_TRUE(lists_have_room());
 }
 
 TEST(Captures, Orders)

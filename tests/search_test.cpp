@@ -87,6 +87,11 @@ TEST(Table, DepthPreferredReplacement)
     store_entry(5, -10, BOUND_EXACT, 0);  // equal depth replaces, for any position
     EXPECT_EQ(probe_table(5, -50, 50, flag, move), -10);
     EXPECT_EQ(flag, PROBE_EXACT);
+    // The slot keeps every bit of the largest move word.
+    const Move largest = make_move_word(63, 63, MOVE_PROMOTE_KNIGHT);
+    store_entry(6, 0, BOUND_LOWER, largest);
+    probe_table(1, -50, 50, flag, move);
+    EXPECT_EQ(move, largest);
 }
 
 TEST(Table, BoundsHintAndShallowEntries)
@@ -219,6 +224,22 @@ TEST(Ordering, HistoryNeverOverflows)
     EXPECT_EQ(history_table[12][28], INT32_MAX);
     add_history(move, 2 * 65);
     EXPECT_EQ(history_table[12][28], INT32_MAX);
+    EXPECT_EQ(history_peak, INT32_MAX) << "the peak follows a saturated counter";
+}
+
+// No quiet move, killer or not, scores above the bound the leading captures rely on.
+TEST(Ordering, QuietMovesStayBelowTheirBound)
+{
+    fresh_search_state();
+    EXPECT_EQ(history_peak, 0);
+    load_fen(START_FEN);
+    search_state.iteration_depth = 3;
+    const Move quiet = text_move("g1f3");
+    killer_moves[0][0] = quiet;
+    add_history(quiet, 100000);
+    int32_t score;
+    score_moves_off_variation(&quiet, &score, 1);
+    EXPECT_EQ(score, quiet_score_bound());
 }
 
 TEST(Quiescence, StandPatAndCaptures)

@@ -245,7 +245,7 @@ int32_t alpha_beta(int32_t alpha, int32_t beta, int32_t depth, uint8_t null_allo
     };
 
     // 8. Captures that lead the list, searched before the quiet moves are generated (see
-    // leading_captures); most such nodes end on one of them.
+    // search_leading_captures); most such nodes end on one of them.
     LeadingCaptures early;
     if (!children_probe && hash_move == 0 && !follow_pv && lists_have_room() &&
         search_leading_captures(early, search_move))
