@@ -13,16 +13,25 @@ export const repo = fileURLToPath(new URL('../..', import.meta.url));
 const web_require = createRequire(join(repo, 'web', 'package.json'));
 const puppeteer = (await import(pathToFileURL(web_require.resolve('puppeteer-core')))).default;
 
-function serve(site)
+// Serves site with web/serve.mjs on a free port; server_args are its options (--max-age, --log),
+// and on_line gets each line it writes after its address.
+export function serve(site, server_args = [], on_line = () => {})
 {
-    const server = spawn(process.execPath, [join(repo, 'web', 'serve.mjs'), site, '0'], { stdio: ['ignore', 'pipe', 'inherit'] });
+    const server = spawn(process.execPath, [join(repo, 'web', 'serve.mjs'), site, '0', ...server_args], { stdio: ['ignore', 'pipe', 'inherit'] });
     return new Promise((done, fail) => {
         let text = '';
+        let url = null;
         server.stdout.on('data', chunk => {
             text += chunk;
-            const found = text.match(/http:\/\/localhost:\d+\//);
-            if (found)
-                done({ server, url: found[0] });
+            const lines = text.split('\n');
+            text = lines.pop();
+            for (const line of lines) {
+                const found = line.match(/http:\/\/localhost:\d+\//);
+                if (url)
+                    on_line(line);
+                else if (found)
+                    done({ server, url: url = found[0] });
+            }
         });
         server.on('exit', status => fail(new Error(`web/serve.mjs ended with status ${status}`)));
     });
