@@ -3,10 +3,11 @@
 #                              icons/, _headers, and sw.js (the service worker, from sw.js.in)
 #   engine/                    the engine, the bench and the evaluation tool for the browser,
 #                              from the build (BUILD)
-#   lib/chess.js, lib/cm-chessboard
+#   lib/chess.js, lib/cm-chessboard, lib/pgn-parser
 #                              the libraries, from WEB/node_modules, with their licences
 set(modules ${WEB}/node_modules)
-if(NOT EXISTS ${modules}/chess.js/dist/esm/chess.js OR NOT EXISTS ${modules}/cm-chessboard/src/Chessboard.js)
+if(NOT EXISTS ${modules}/chess.js/dist/esm/chess.js OR NOT EXISTS ${modules}/cm-chessboard/src/Chessboard.js
+   OR NOT EXISTS ${modules}/@mliebelt/pgn-parser/lib/index.umd.js)
     message(FATAL_ERROR "The page's libraries are missing: run `npm ci --prefix web` first")
 endif()
 file(REMOVE_RECURSE ${SITE})
@@ -20,6 +21,8 @@ file(COPY ${modules}/chess.js/dist/esm/chess.js ${modules}/chess.js/LICENSE DEST
 file(COPY ${modules}/cm-chessboard/src ${modules}/cm-chessboard/assets ${modules}/cm-chessboard/LICENSE
      DESTINATION ${SITE}/lib/cm-chessboard FILES_MATCHING PATTERN "*.js" PATTERN "*.css" PATTERN "*.svg"
      PATTERN "LICENSE")
+file(COPY ${modules}/@mliebelt/pgn-parser/LICENSE DESTINATION ${SITE}/lib/pgn-parser)
+configure_file(${modules}/@mliebelt/pgn-parser/lib/index.umd.js ${SITE}/lib/pgn-parser/pgn-parser.js COPYONLY)
 
 # The service worker keeps every file for offline use; its version is the files' contents, so
 # that every change of the site is a new worker.

@@ -1,17 +1,25 @@
 // The game on the page as a record: where it started (a FEN), its moves in the engine's
-// coordinate notation, and the PGN tags. chess.js does the rules, the PGN and the FEN; this
-// module adds what the page needs around them: the positions of every ply, the position
-// commands for the engine, the result, and the checks of what a person loads.
+// coordinate notation, their SAN, the position after each (fens[0] is the start) and the PGN
+// tags. A record is never changed, only replaced. chess.js does the rules, the SAN and the FEN;
+// the small facts the page needs around them are written here, each once: a move from coordinate
+// text, the side to move, a move's label with its number, the game's end and its result.
 import { Chess, DEFAULT_POSITION, validateFen } from 'chess.js';
 
 export const START_FEN = DEFAULT_POSITION;
 export const ROSTER = ['Event', 'Site', 'Date', 'Round', 'White', 'Black', 'Result'];
+export const RESULTS = ['1-0', '0-1', '1/2-1/2'];
 
 // The engine reads lines of up to 4095 characters whole; a longer "position" line is sent from
 // the last capture or pawn move, behind which no position can repeat.
 const LONGEST_LINE = 4000;
 
-function play_uci(chess, uci)
+export function side_to_move(fen)
+{
+    return fen.split(' ')[1] === 'b' ? 'b' : 'w';
+}
+
+// Plays a move in coordinate text ("e2e4", "e7e8q") on chess; the move made, or null when illegal.
+export function play_uci(chess, uci)
 {
     try {
         return chess.move({ from: uci.slice(0, 2), to: uci.slice(2, 4), promotion: uci[4] });
@@ -20,22 +28,67 @@ function play_uci(chess, uci)
     }
 }
 
+function with_move(game, move, fen)
+{
+    return { ...game, moves: [...game.moves, move.lan], sans: [...game.sans, move.san], fens: [...game.fens, fen] };
+}
+
 // A game from its start and moves; null when a move is not legal.
-export function make_game(start_fen, moves, tags = {})
+export function make_game(start_fen, moves = [], tags = {})
 {
     const chess = new Chess(start_fen);
-    const fens = [chess.fen()];
-    const sans = [];
-    const clocks = [chess.fen().split(' ')[4] === '0'];  // [ply]: nothing before it can repeat
+    const game = { start_fen: chess.fen(), moves: [], sans: [], fens: [chess.fen()], tags: { ...tags } };
     for (const uci of moves) {
         const move = play_uci(chess, uci);
         if (!move)
             return null;
-        fens.push(chess.fen());
-        sans.push(move.san);
-        clocks.push(move.captured !== undefined || move.piece === 'p');
+        game.moves.push(move.lan);
+        game.sans.push(move.san);
+        game.fens.push(chess.fen());
     }
-    return { start_fen: fens[0], moves: [...moves], tags: { ...tags }, fens, sans, irreversible: clocks, chess };
+    return game;
+}
+
+// The game with one more move at its end, without replaying it; null when the move is illegal.
+export function extend_game(game, uci)
+{
+    const chess = new Chess(game.fens.at(-1));
+    const move = play_uci(chess, uci);
+    return move ? with_move(game, move, chess.fen()) : null;
+}
+
+// The game up to ply.
+export function cut_game(game, ply)
+{
+    return { ...game, moves: game.moves.slice(0, ply), sans: game.sans.slice(0, ply), fens: game.fens.slice(0, ply + 1) };
+}
+
+// The moves of a line (coordinate text) from fen, by their SAN, as far as they are legal.
+export function line_sans(fen, moves)
+{
+    const chess = new Chess(fen);
+    const sans = [];
+    for (const uci of moves) {
+        const move = play_uci(chess, uci);
+        if (!move)
+            break;
+        sans.push(move.san);
+    }
+    return sans;
+}
+
+// The number of the move that leads to ply (1 or more) as a score sheet writes it: "12." for
+// White's move, "12…" for Black's, counted from the start position's own move number.
+export function move_number(game, ply)
+{
+    const before = game.fens[ply - 1];
+    const number = Number(before.split(' ')[5]) || 1;
+    return side_to_move(before) === 'w' ? `${number}.` : `${number}…`;
+}
+
+export function move_label(game, ply)
+{
+    return ply === 0 ? 'the start' : `${move_number(game, ply)} ${game.sans[ply - 1]}`;
 }
 
 // The game's moves from its start up to ply, for the engine: a whole "position" line.
@@ -47,45 +100,74 @@ export function position_command(game, ply)
     if (line.length <= LONGEST_LINE)
         return line;
     let from = ply;
-    while (from > 0 && !game.irreversible[from])
+    while (from > 0 && game.fens[from].split(' ')[4] !== '0')
         --from;
     return from_start(game.fens[from], game.moves.slice(from, ply)).slice(0, LONGEST_LINE);
 }
 
-// The position at ply as chess.js sees it.
-export function chess_at(game, ply)
+// How often the position at ply has stood on the board so far (placement, side, castling and en
+// passant alike: chess.js writes an en passant square only where a capture is possible).
+function occurrences(game, ply)
 {
-    return new Chess(game.fens[ply]);
+    const key = game.fens[ply].split(' ').slice(0, 4).join(' ');
+    let count = 0;
+    for (let earlier = ply; earlier >= 0; --earlier) {
+        if (game.fens[earlier].split(' ').slice(0, 4).join(' ') === key)
+            ++count;
+        if (game.fens[earlier].split(' ')[4] === '0')
+            break;  // behind a capture or pawn move nothing repeats
+    }
+    return count;
 }
 
-// How the game stands at ply by the rules: null while it goes on, else { result, text }.
+// How the game stands at ply by the rules: null while it goes on, else { result, text }. Each
+// record's answers are kept, as records never change.
+const ends = new WeakMap();
 export function game_end(game, ply)
 {
-    const chess = chess_at(game, ply);
-    if (ply === game.moves.length && game.fens.length > 1) {
-        // Repetition needs the history: replay the whole game.
-        if (game.chess.isThreefoldRepetition())
-            return { result: '1/2-1/2', text: 'Draw by threefold repetition.' };
-    }
+    const known = ends.get(game) ?? new Map();
+    ends.set(game, known);
+    if (!known.has(ply))
+        known.set(ply, end_by_rules(game, ply));
+    return known.get(ply);
+}
+
+function end_by_rules(game, ply)
+{
+    const chess = new Chess(game.fens[ply]);
     if (chess.isCheckmate())
         return { result: chess.turn() === 'w' ? '0-1' : '1-0', text: `Checkmate: ${chess.turn() === 'w' ? 'Black' : 'White'} wins.` };
     if (chess.isStalemate())
         return { result: '1/2-1/2', text: 'Stalemate: a draw.' };
     if (chess.isInsufficientMaterial())
         return { result: '1/2-1/2', text: 'Draw: neither side can mate.' };
+    if (occurrences(game, ply) >= 3)
+        return { result: '1/2-1/2', text: 'Draw by threefold repetition.' };
     if (chess.isDraw())
         return { result: '1/2-1/2', text: 'Draw by the fifty-move rule.' };
     return null;
 }
 
-// The tags of a PGN, the seven of the roster first, as chess.js writes them.
+// The game's result: by the rules at its last position, else the result its record was given
+// (a loaded game that ended by resignation, on time or by agreement), else "*".
+export function game_result(game)
+{
+    const end = game_end(game, game.moves.length);
+    return end ? end.result : RESULTS.includes(game.tags.Result) ? game.tags.Result : '*';
+}
+
+export function result_text(result)
+{
+    return { '1-0': 'White won', '0-1': 'Black won', '1/2-1/2': 'a draw' }[result] ?? 'not finished';
+}
+
+// The game as PGN, the seven tags of the roster first.
 export function game_pgn(game)
 {
     const chess = new Chess(game.start_fen);
     for (const uci of game.moves)
         play_uci(chess, uci);
-    const end = game_end(game, game.moves.length);
-    const tags = { ...game.tags, Result: end ? end.result : game.tags.Result ?? '*' };
+    const tags = { ...game.tags, Result: game_result(game) };
     for (const tag of ROSTER)
         chess.setHeader(tag, tags[tag] ?? (tag === 'Date' ? '????.??.??' : '?'));
     for (const [tag, value] of Object.entries(tags))
@@ -98,8 +180,7 @@ export function game_pgn(game)
 // as it stands, and would castle with a rook that is not there.
 function castling_that_can_be(chess, rights)
 {
-    const at = square => chess.get(square);
-    const is = (square, type, color) => at(square)?.type === type && at(square)?.color === color;
+    const is = (square, type, color) => chess.get(square)?.type === type && chess.get(square)?.color === color;
     const kept = [...rights].filter(right =>
         (right === 'K' && is('e1', 'k', 'w') && is('h1', 'r', 'w')) ||
         (right === 'Q' && is('e1', 'k', 'w') && is('a1', 'r', 'w')) ||
@@ -134,39 +215,38 @@ export function checked_fen(text)
     return { fen: new Chess(fields.join(' ')).fen() };
 }
 
-// A PGN a person pasted or opened: { game } or { error }.
-export function checked_pgn(text)
-{
-    if (!String(text).trim())
-        return { error: 'Paste a PGN or open a PGN file first.' };
-    const chess = new Chess();
-    try {
-        chess.loadPgn(String(text));
-    } catch (error) {
-        return { error: `This PGN cannot be loaded: ${String(error.message ?? error).replace(/^Invalid move in PGN: /, 'it has an illegal or unreadable move, ')}.` };
-    }
-    const headers = chess.getHeaders();
-    const moves = chess.history({ verbose: true }).map(move => move.lan);
-    let start = START_FEN;
-    if (headers.FEN) {
-        const checked = checked_fen(headers.FEN);
-        if (checked.error)
-            return { error: `This PGN cannot be loaded: its FEN tag is not a position (${checked.error.replace(/^This FEN cannot be loaded: /, '')})` };
-        start = checked.fen;
-    }
-    const tags = {};
-    for (const [tag, value] of Object.entries(headers))
-        if (value !== null && value !== undefined && tag !== 'SetUp' && tag !== 'FEN')
-            tags[tag] = value;
-    const game = make_game(start, moves, tags);
-    if (!game)
-        return { error: 'This PGN cannot be loaded: its moves do not follow from its FEN tag.' };
-    return { game };
-}
-
 // The date as PGN writes it.
 export function pgn_date(date = new Date())
 {
     const two = n => String(n).padStart(2, '0');
     return `${date.getFullYear()}.${two(date.getMonth() + 1)}.${two(date.getDate())}`;
+}
+
+// A move as a screen reader should say it: "knight to f3", "pawn takes d5", "castles kingside".
+export function spoken_san(san)
+{
+    const PIECES = { K: 'king', Q: 'queen', R: 'rook', B: 'bishop', N: 'knight' };
+    const end = san.endsWith('#') ? ', checkmate' : san.endsWith('+') ? ', check' : '';
+    const bare = san.replace(/[+#!?]+$/, '');
+    if (bare.startsWith('O-O'))
+        return (bare === 'O-O-O' ? 'castles queenside' : 'castles kingside') + end;
+    const [, piece, capture, square, promotion] = bare.match(/^([KQRBN]?)[a-h]?[1-8]?(x?)([a-h][1-8])(?:=([QRBN]))?$/) ?? [];
+    if (!square)
+        return san;
+    return `${PIECES[piece] ?? 'pawn'} ${capture ? 'takes' : 'to'} ${square}` + (promotion ? `, promotes to ${PIECES[promotion]}` : '') + end;
+}
+
+// A move as a person types it, as SAN ("Nf3", "exd5", "O-O", "e8=Q") or as coordinates
+// ("g1f3", "e7e8q"): its coordinate text in the position fen, or null when it is not a legal move there.
+export function typed_move(fen, text)
+{
+    const typed = String(text).trim().replace(/^0-0-0/, 'O-O-O').replace(/^0-0/, 'O-O');
+    const chess = new Chess(fen);
+    if (/^[a-h][1-8]-?[a-h][1-8][qrbn]?$/i.test(typed))
+        return play_uci(chess, typed.replace('-', '').toLowerCase())?.lan ?? null;
+    try {
+        return chess.move(typed, { strict: false }).lan;
+    } catch {
+        return null;
+    }
 }

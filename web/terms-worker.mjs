@@ -1,6 +1,7 @@
 // Explains Korvane's evaluation in a worker of the page: each message { id, fen } runs the
 // evaluation tool (engine/korvane-eval-web.mjs, the program that natively is
-// `korvane-eval --terms FEN`) on that position, and posts back { id, lines } with what it printed.
+// `korvane-eval --terms FEN`) on that position, and posts back { id, lines } with what it printed,
+// or { id, dropped } when a later request came first.
 import create_eval from './engine/korvane-eval-web.mjs';
 
 const waiting = [];
@@ -33,7 +34,10 @@ function next()
     }).catch(error => answer(error?.name === 'ExitStatus' ? undefined : String(error)));
 }
 
+// Only the latest position waits: the page wants no other once the board has moved on.
 self.addEventListener('message', event => {
+    for (const dropped of waiting.splice(0))
+        self.postMessage({ id: dropped.id, dropped: true });
     waiting.push(event.data);
     next();
 });

@@ -1,6 +1,8 @@
 // The evaluation explained: Korvane's static evaluation of a position, term by term, from the
 // evaluation tool in a worker of its own (terms-worker.mjs). What each term means is written
 // here once, for the page's table.
+import { show_terms } from './actions.mjs';
+import { subscribe } from './store.mjs';
 
 // The tool's term names, in its order, with what a player should read into each.
 export const TERMS = {
@@ -42,8 +44,8 @@ export function parse_terms(lines)
 }
 
 // explain(fen) resolves to the parsed terms of the latest position asked for; an earlier request
-// still running when a later one comes resolves to null.
-export function start_terms()
+// still waiting when a later one comes resolves to null, and the worker drops it unexplained.
+function start_explainer()
 {
     const worker = new Worker(new URL('./terms-worker.mjs', import.meta.url), { type: 'module' });
     const pending = new Map();
@@ -52,8 +54,7 @@ export function start_terms()
         const { id, lines, error } = event.data;
         const done = pending.get(id);
         pending.delete(id);
-        if (done)
-            done(id === latest && !error ? parse_terms(lines) : null);
+        done?.(id === latest && lines && !error ? parse_terms(lines) : null);
     });
     return {
         explain(fen)
@@ -65,4 +66,21 @@ export function start_terms()
             });
         },
     };
+}
+
+// Asks for the terms of the position on the board whenever it changes.
+export function start_terms()
+{
+    const explainer = start_explainer();
+    let asked = null;
+    subscribe(state => {
+        const fen = state.game.fens[state.view];
+        if (fen === asked)
+            return;
+        asked = fen;
+        explainer.explain(fen).then(explained => {
+            if (explained)
+                show_terms(fen, explained);
+        });
+    });
 }

@@ -3,7 +3,8 @@
 # the bench signature, the perft suite at depth 4, and the end-to-end and torture tests driving
 # `node build-wasm/korvane.mjs` (from a driver built for this machine); then, in headless
 # Chromium, the page to play Korvane (tests/wasm/browser_test.mjs, which leaves screenshots of
-# play, analysis and the phone layout in build-wasm/screenshots) and the bench page. Installs
+# play, analysis and the phone layout in build-wasm/screenshots) and the bench page, and
+# Lighthouse's audit of the page (tests/wasm/lighthouse.mjs, its report in build-wasm). Installs
 # emscripten, node, Chromium and GoogleTest from Debian's packages when they are missing, and the
 # page's packages with npm ci.
 set -euo pipefail
@@ -33,4 +34,5 @@ if [ ! -x build/korvane-eval ]; then
     cmake --build build -j "$jobs" --target korvane-eval
 fi
 node tests/wasm/browser_test.mjs build-wasm/site build-wasm/screenshots build/korvane-eval
+node tests/wasm/lighthouse.mjs build-wasm/site build-wasm/lighthouse.json
 echo "WebAssembly tests: passed in $((SECONDS - started)) s"

@@ -1,0 +1,303 @@
+// Everything that changes the page's state, one function each. The controls, the board and the
+// runners of the engines call these; nothing else assigns the state (store.mjs).
+import { START_FEN, checked_fen, cut_game, extend_game, game_result, make_game, pgn_date, side_to_move, spoken_san,
+         typed_move } from './game.mjs';
+import { level_text } from './levels.mjs';
+import { game_title, pgn_games, read_game } from './pgn.mjs';
+import { game_is_over, last_ply, person_may_move, state, update } from './store.mjs';
+
+const other = colour => (colour === 'w' ? 'b' : 'w');
+const korvane_name = level => `Korvane (${level_text(level)})`;
+
+function new_tags(person)
+{
+    return {
+        Event: 'Casual game', Site: globalThis.location?.host || 'Korvane in the browser', Date: pgn_date(), Round: '-',
+        White: person === 'w' ? 'You' : korvane_name(state.level), Black: person === 'w' ? korvane_name(state.level) : 'You', Result: '*',
+    };
+}
+
+// ---- The evaluation graph of the game ----
+
+export function graph_key(game)
+{
+    return `${game.start_fen}|${game.moves.join(' ')}`;
+}
+
+// The graph of game, from the graph of an earlier game: the scores of the positions both share
+// (all up to the first move that differs) are kept; a forced move's borrowed score is worked out
+// again, as what follows it may have changed.
+function graph_for(game, graph)
+{
+    const key = graph_key(game);
+    if (graph.key === key)
+        return graph;
+    const scores = Array(game.moves.length + 1).fill(null);
+    const [old_start, old_line = ''] = graph.key ? graph.key.split('|') : [];
+    if (old_start === game.start_fen) {
+        const old_moves = old_line.split(' ').filter(Boolean);
+        let shared = 0;
+        while (shared < old_moves.length && shared < game.moves.length && old_moves[shared] === game.moves[shared])
+            ++shared;
+        for (let ply = 0; ply <= shared && ply < graph.scores.length; ++ply)
+            scores[ply] = graph.scores[ply] && !graph.scores[ply].filled ? graph.scores[ply] : null;
+    }
+    return with_scores({ key, error: null }, scores);
+}
+
+// The graph with its scores: done once every position has one, a forced move's then borrowed
+// from the position after it.
+function with_scores(graph, known)
+{
+    const scores = [...known];
+    const done = !scores.includes(null);
+    if (done)
+        for (let at = scores.length - 1; at >= 0; --at)
+            if (scores[at].pending)
+                scores[at] = { ...(scores[at + 1] ?? { cp: 0 }), filled: true };
+    return { ...graph, scores, status: done ? 'done' : 'running' };
+}
+
+const NO_GRAPH = { key: null, scores: [] };
+
+export function want_graph()
+{
+    const graph = graph_for(state.game, state.graph ?? NO_GRAPH);
+    update({ graph: graph.status === 'failed' ? with_scores({ ...graph, error: null }, graph.scores) : graph });
+}
+
+// A position's score from the graph's Korvane; { pending } for a position with one legal move,
+// whose search ends at once without a score: the position after the forced move stands in for it.
+export function graph_scored(key, ply, score)
+{
+    if (state.graph?.key !== key)
+        return;
+    const scores = [...state.graph.scores];
+    scores[ply] = score;
+    update({ graph: with_scores(state.graph, scores) });
+}
+
+export function graph_failed(key, error)
+{
+    if (state.graph?.key === key)
+        update({ graph: { ...state.graph, status: 'failed', error } });
+}
+
+// ---- The game ----
+
+// The game replaced, grown or cut. A change of its moves makes a result it was given "*"; a game
+// played against Korvane that has just ended gets its graph.
+function change_game(game, view, changes = {})
+{
+    const old = state.game;
+    const rewritten = old.moves.length !== game.moves.length || old.moves.some((move, ply) => move !== game.moves[ply]);
+    if (rewritten && changes.generation === undefined && game.tags.Result && game.tags.Result !== '*')
+        game = { ...game, tags: { ...game.tags, Result: '*' } };
+    const ended_now = !game_is_over(state) && game_result(game) !== '*' && state.mode === 'play';
+    update({ ...changes, game, view: Math.max(0, Math.min(view, game.moves.length)) });
+    const graph = state.graph ?? (ended_now ? NO_GRAPH : null);
+    if (graph)
+        update({ graph: graph_for(game, graph) });
+}
+
+export function show_ply(ply)
+{
+    update({ view: Math.max(0, Math.min(ply, last_ply(state))) });
+}
+
+// The person's move from the position shown: in analysis from any position (the rest of the
+// game gives way to it, unless it is the game's own next move), in play from the game's last.
+export function play_move(uci)
+{
+    const { game, view } = state;
+    if (game.moves[view] === uci) {
+        show_ply(view + 1);
+        return true;
+    }
+    const next = extend_game(cut_game(game, view), uci);
+    if (!next)
+        return false;
+    const mover = state.mode === 'play' ? 'You' : side_to_move(game.fens[view]) === 'w' ? 'White' : 'Black';
+    change_game(next, view + 1, { announcement: `${mover} played ${spoken_san(next.sans.at(-1))}.`, move_message: null });
+    return true;
+}
+
+// A move typed by the person, as SAN or coordinates.
+export function play_typed(text)
+{
+    const may = person_may_move(state);
+    const fen = state.game.fens[state.view];
+    const uci = may ? typed_move(fen, text) : null;
+    if (uci && (may === 'any' || may === side_to_move(fen)) && play_move(uci))
+        return;
+    const why = !may ? (page_waits() ?? 'No move can be played now.') : `"${String(text).trim()}" is not a legal move here.`;
+    update({ move_message: { text: why, failed: true } });
+}
+
+function page_waits()
+{
+    if (state.engine !== 'ready')
+        return 'Korvane is not ready.';
+    if (state.view !== last_ply(state))
+        return 'Go to the last move to play on (End).';
+    return game_is_over(state) ? 'The game is over: choose "analyses" to try moves.' : 'Wait for Korvane\'s move.';
+}
+
+// Korvane's move in the position fen, which must still be the game's last.
+export function korvane_moved(fen, uci)
+{
+    const { game } = state;
+    if (state.mode !== 'play' || game.fens.at(-1) !== fen)
+        return;
+    const next = extend_game(game, uci);
+    if (!next) {
+        update({ engine: 'failed', engine_error: `Korvane answered an illegal move, ${uci}: the game stops here.` });
+        return;
+    }
+    const view = state.view === game.moves.length ? next.moves.length : state.view;
+    change_game(next, view, { announcement: `Korvane played ${spoken_san(next.sans.at(-1))}.` });
+}
+
+// Takes back the person's last move and Korvane's answer to it, if any, or the person's move
+// that Korvane is thinking about; in analysis, the game's last move.
+export function take_back()
+{
+    const { game, person } = state;
+    const keep = state.mode === 'play' ? game.moves.findLastIndex((move, ply) => side_to_move(game.fens[ply]) === person) :
+                                         game.moves.length - 1;
+    if (keep >= 0)
+        change_game(cut_game(game, keep), keep, { thinking: null });
+}
+
+export function new_game()
+{
+    const person = state.colour;
+    change_game(make_game(START_FEN, [], new_tags(person)), 0, {
+        generation: state.generation + 1, mode: 'play', person, korvane_side: other(person), orientation: person,
+        graph: null, thinking: null, choices: null, message: null,
+    });
+}
+
+// A game or position loaded: the person plays the colour chosen, Korvane the other side.
+function load_game(game, text, korvane_side, graph)
+{
+    change_game(game, game.moves.length, {
+        generation: state.generation + 1, person: state.colour, korvane_side, graph, thinking: null, choices: null,
+        message: { text, failed: false },
+    });
+}
+
+function load_read(read)
+{
+    if (read.error) {
+        update({ message: { text: read.error, failed: true } });
+        return;
+    }
+    const moves = read.game.moves.length;
+    const number = Math.ceil(moves / 2);
+    load_game(read.game, moves === 0 ? 'Loaded a game with no moves.' : `Loaded the game: ${number} move${number === 1 ? '' : 's'}.`,
+              null, moves > 0 ? graph_for(read.game, NO_GRAPH) : null);
+}
+
+export async function load_pgn(text)
+{
+    const listed = await pgn_games(text);
+    if (listed.error)
+        update({ message: { text: listed.error, failed: true } });
+    else if (listed.games.length === 1)
+        load_read(await read_game(listed.games[0]));
+    else
+        update({ choices: listed.games, message: { text: `This PGN holds ${listed.games.length} games: pick one below.`, failed: false } });
+}
+
+export async function pick_game(index)
+{
+    const entry = state.choices?.[index];
+    if (!entry)
+        return;
+    const read = await read_game(entry);
+    load_read(read);
+    if (!read.error)
+        update({ message: { text: `Loaded ${game_title(entry.tags)}.`, failed: false } });
+}
+
+export function load_fen(text)
+{
+    const checked = checked_fen(text);
+    if (checked.error)
+        update({ message: { text: checked.error, failed: true } });
+    else
+        load_game(make_game(checked.fen, [], new_tags(state.colour)), 'Loaded the position.', other(state.colour), null);
+}
+
+export function show_message(text, failed)
+{
+    update({ message: { text, failed } });
+}
+
+// ---- Settings ----
+
+export function set_level(id)
+{
+    const { game, korvane_side } = state;
+    update({ level: id });
+    if (korvane_side && game.tags.Event === 'Casual game')
+        update({ game: { ...game, tags: { ...game.tags, [korvane_side === 'w' ? 'White' : 'Black']: korvane_name(id) } } });
+}
+
+export function set_mode(mode)
+{
+    // Play goes on from the game's last position.
+    update({ mode, view: mode === 'play' ? last_ply(state) : state.view });
+}
+
+export function set_colour(colour)
+{
+    update({ colour });
+}
+
+export function flip()
+{
+    update({ orientation: other(state.orientation) });
+}
+
+// ---- What the engines and the browser report ----
+
+export function engine_ready()
+{
+    update({ engine: 'ready' });
+}
+
+export function engine_failed(error)
+{
+    update({ engine: 'failed', engine_error: error });
+}
+
+export function show_thinking(thinking)
+{
+    update({ thinking });
+}
+
+export function show_terms(fen, explained)
+{
+    update({ terms: { fen, explained } });
+}
+
+export function set_visible(visible)
+{
+    update({ visible });
+}
+
+export function version_waiting()
+{
+    update({ update_ready: true });
+}
+
+// What the page kept across a reload (storage.mjs), each entry checked there; a game not begun
+// gets its tags.
+export function restore(kept)
+{
+    update(kept);
+    if (state.game.moves.length === 0 && !state.game.tags.Event)
+        update({ game: { ...state.game, tags: new_tags(state.person) } });
+}

@@ -1,0 +1,158 @@
+// The board: cm-chessboard draws the position of the ply shown, the last move and a king in
+// check, turned to the orientation chosen. A step of one move slides that move's piece; any
+// later change redraws at once, cutting the slide short, so that quick steps never queue
+// animations behind each other. A screen reader gets the board as a table and moves on it with
+// the keyboard (cm-chessboard's accessibility extension). The body's data-state says when the
+// board shows the state and takes moves again: "busy" while it draws, then the page's state.
+import { Chess } from 'chess.js';
+import { Chessboard, COLOR } from 'cm-chessboard/src/Chessboard.js';
+import { Accessibility } from 'cm-chessboard/src/extensions/accessibility/Accessibility.js';
+import { MARKER_TYPE, Markers } from 'cm-chessboard/src/extensions/markers/Markers.js';
+import { EXTENSION_POINT, Extension } from 'cm-chessboard/src/model/Extension.js';
+import { PromotionDialog } from 'cm-chessboard/src/extensions/promotion-dialog/PromotionDialog.js';
+
+import { board_input } from './board-input.mjs';
+import { page_state, person_may_move, state, subscribe } from './store.mjs';
+
+const SLIDE_MS = 180;
+const BOARD_NAME = 'Chess board. Arrow keys choose a square, Enter takes a piece and then its square; or type a move in the field below.';
+
+let board = null;
+
+// The accessibility extension's table of the board leaves its corner heading empty, which a
+// screen reader announces as a blank; it is named after each redraw of the table.
+class TableCorner extends Extension
+{
+    constructor(chessboard)
+    {
+        super(chessboard);
+        const name = () => {
+            const corner = chessboard.context.querySelector('.cm-chessboard-accessibility th:empty');
+            if (corner)
+                corner.textContent = 'Rank';
+        };
+        this.registerExtensionPoint(EXTENSION_POINT.positionChanged, name);
+        this.registerExtensionPoint(EXTENSION_POINT.boardChanged, name);
+    }
+}
+
+let shown = { fen: null, game: null, view: null, may: null };  // what the board shows and allows
+let last_change = -Infinity;
+let drawing = false;
+let on_input = null;
+
+function busy()
+{
+    board.disableMoveInput();
+    shown.may = null;
+    document.body.dataset.state = 'busy';
+}
+
+// The piece to slide for a step of one move from the position shown, as [from, to], or null.
+function one_step(from_fen)
+{
+    const { game, view } = state;
+    if (view > 0 && game.fens[view - 1] === from_fen)
+        return [game.moves[view - 1].slice(0, 2), game.moves[view - 1].slice(2, 4)];
+    if (game.fens[view + 1] === from_fen)
+        return [game.moves[view].slice(2, 4), game.moves[view].slice(0, 2)];
+    return null;
+}
+
+function slide([from, to])
+{
+    const piece = board.view.piecesGroup.querySelector(`g[data-square="${to}"]`);
+    const a = board.view.squareToPoint(from);
+    const b = board.view.squareToPoint(to);
+    piece?.animate([{ translate: `${a.x - b.x}px ${a.y - b.y}px` }, { translate: '0px 0px' }], { duration: SLIDE_MS, easing: 'ease-in-out' });
+}
+
+async function show_position(fen)
+{
+    // A slide only from what the board shows as drawn (not after the person's own hand moved a
+    // piece), and only when the board is at rest.
+    const step = board.getPosition() === shown.fen?.split(' ')[0] && performance.now() - last_change >= SLIDE_MS ? one_step(shown.fen) : null;
+    await board.setPosition(fen, false);
+    last_change = performance.now();
+    shown.fen = fen;
+    if (step)
+        slide(step);
+}
+
+function mark_moves()
+{
+    const { game, view } = state;
+    board.removeMarkers(MARKER_TYPE.square);
+    board.removeMarkers(MARKER_TYPE.circleDanger);
+    const last = game.moves[view - 1];
+    if (last) {
+        board.addMarker(MARKER_TYPE.square, last.slice(0, 2));
+        board.addMarker(MARKER_TYPE.square, last.slice(2, 4));
+    }
+    const chess = new Chess(game.fens[view]);
+    if (chess.inCheck())
+        board.addMarker(MARKER_TYPE.circleDanger, chess.findPiece({ type: 'k', color: chess.turn() })[0]);
+    shown.game = game;
+    shown.view = view;
+}
+
+async function draw()
+{
+    drawing = true;
+    try {
+        for (;;) {
+            const colour = state.orientation === 'b' ? COLOR.black : COLOR.white;
+            if (board.getOrientation() !== colour) {
+                busy();
+                await board.setOrientation(colour);
+            } else if (state.game.fens[state.view] !== shown.fen) {
+                busy();
+                await show_position(state.game.fens[state.view]);
+            } else {
+                break;
+            }
+        }
+        if (shown.game !== state.game || shown.view !== state.view)
+            mark_moves();
+        const may = person_may_move(state);
+        if (may !== shown.may) {
+            board.disableMoveInput();
+            if (may)
+                board.enableMoveInput(on_input, may === 'any' ? undefined : may === 'w' ? COLOR.white : COLOR.black);
+            shown.may = may;
+        }
+        document.body.dataset.state = page_state(state);
+    } finally {
+        drawing = false;
+    }
+}
+
+function redraw()
+{
+    shown = { fen: null, game: null, view: null, may: null };
+    if (!drawing)
+        draw();
+}
+
+export function start_board_view()
+{
+    board = new Chessboard(document.getElementById('board'), {
+        position: state.game.fens[state.view],
+        orientation: state.orientation === 'b' ? COLOR.black : COLOR.white,
+        assetsUrl: 'lib/cm-chessboard/assets/',
+        style: { cssClass: 'default', showCoordinates: true, animationDuration: SLIDE_MS },
+        extensions: [
+            { class: Markers, props: { autoMarkers: MARKER_TYPE.frame } },
+            { class: PromotionDialog },
+            { class: Accessibility, props: { language: 'en', brailleNotationInAlt: false, movePieceForm: false, boardAsTable: true,
+                                             piecesAsList: false, keyboardMoveInput: true, visuallyHidden: true } },
+            { class: TableCorner },
+        ],
+    });
+    board.view.svg.setAttribute('aria-label', BOARD_NAME);
+    on_input = board_input(board, redraw);
+    subscribe(() => {
+        if (!drawing)
+            draw();
+    });
+}

@@ -1,0 +1,94 @@
+// Korvane's thinking (depth, score, line), the evaluation bar beside the board, the status line,
+// the words a screen reader hears about each move, and the page's facts for tests and curious
+// readers on the body: data-fen (the position shown), data-moves (the game's moves as the engine
+// reads them), data-view (the ply shown), data-mode and data-thinking-fen (the position the
+// thinking shown is about).
+import { score_fraction, score_text } from './engine.mjs';
+import { game_end, game_result, move_label, result_text, side_to_move } from './game.mjs';
+import { last_ply, subscribe } from './store.mjs';
+
+const element = id => document.getElementById(id);
+
+// The thinking that belongs to the board: in analysis, the one of the position shown; in play,
+// Korvane's latest, of the game's last position or of the one it has just moved from.
+function thinking_shown(state)
+{
+    const { thinking, game, view } = state;
+    if (!thinking?.score || thinking.generation !== state.generation)
+        return null;
+    if (state.mode === 'analyse')
+        return thinking.fen === game.fens[view] ? thinking : null;
+    const last = last_ply(state);
+    return thinking.fen === game.fens[last] || thinking.fen === game.fens[last - 1] ? thinking : null;
+}
+
+// The score the bar shows: the thinking of the position shown, in play Korvane's latest near the
+// end of the game, else the graph's score of the position.
+function bar_score(state, thinking)
+{
+    if (thinking && (thinking.fen === state.game.fens[state.view] || (state.mode === 'play' && state.view >= last_ply(state) - 1)))
+        return thinking.score;
+    return state.graph?.scores[state.view]?.pending ? null : state.graph?.scores[state.view] ?? null;
+}
+
+function status_text(state)
+{
+    const { game, view } = state;
+    const last = last_ply(state);
+    if (state.engine === 'failed')
+        return state.engine_error;
+    if (state.engine !== 'ready')
+        return 'Starting Korvane…';
+    const end = game_end(game, view);
+    if (state.mode === 'analyse')
+        return end ? `${end.text} Step back to analyse an earlier position.` :
+                     'Korvane analyses the position on the board; move any piece to try a line.';
+    if (view !== last) {
+        const shown = view === 0 ? 'The start is shown' : `After ${move_label(game, view)}`;
+        return `${shown}; the game is at ${move_label(game, last)}: press → or » to return to it.`;
+    }
+    const result = game_result(game);
+    if (end && end.result !== '1/2-1/2' && state.korvane_side)
+        return end.result === (state.person === 'w' ? '1-0' : '0-1') ? 'Checkmate: you win!' : 'Checkmate: Korvane wins.';
+    if (end)
+        return end.text;
+    if (result !== '*')
+        return `The game ended ${result}: ${result_text(result)}. Choose "analyses" to look at it, or start a new game.`;
+    const check = /[+#]$/.test(game.sans[last - 1] ?? '') ? 'Check! ' : '';
+    return check + (side_to_move(game.fens[last]) === state.person ? 'Your move.' : 'Korvane is thinking…');
+}
+
+let shown_moves = null;
+let shown_announcement = '';
+
+export function start_panel_view()
+{
+    subscribe(state => {
+        const thinking = thinking_shown(state);
+        element('depth').textContent = thinking?.depth ?? '–';
+        element('score').textContent = thinking ? score_text(thinking.score) : '–';
+        element('line').textContent = thinking?.line || '–';
+        element('thinking-title').textContent = state.mode === 'analyse' ? 'Analysis' : "Korvane's thinking";
+
+        const score = bar_score(state, thinking);
+        const fraction = score ? score_fraction(score) : 0;
+        element('eval-fill').style.height = `${(((1 + fraction) / 2) * 100).toFixed(1)}%`;
+        const bar = element('eval-bar');
+        bar.classList.toggle('black-bottom', state.orientation === 'b');
+        bar.setAttribute('aria-label', score ? `Evaluation: ${score_text(score)}, from White's view` : 'No evaluation yet');
+        element('eval-text').textContent = score ? score_text(score) : '';
+
+        element('status').textContent = status_text(state);
+        element('update').hidden = !state.update_ready;
+        if (state.announcement !== shown_announcement)
+            element('announce').textContent = shown_announcement = state.announcement;
+
+        const body = document.body.dataset;
+        body.fen = state.game.fens[state.view];
+        body.view = String(state.view);
+        body.mode = state.mode;
+        body.thinkingFen = thinking?.fen ?? '';
+        if (state.game.moves !== shown_moves)
+            body.moves = (shown_moves = state.game.moves).join(' ');
+    });
+}
