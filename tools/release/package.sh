@@ -2,8 +2,8 @@
 # Packs the engine and tools of one build folder into its release archive, and with --deb also
 # into a Debian package:
 #   tools/release/package.sh [--deb] BUILD_DIR OUT_DIR
-# The build folder says what it is in package.env (written by CMake): version, system, level and
-# the archive's name. Every file gets the commit's time (SOURCE_DATE_EPOCH, else the time of
+# The build folder says what it is in package.env (written by CMake): version, contact, system,
+# level and the archive's name. Every file gets the commit's time (SOURCE_DATE_EPOCH, else the time of
 # the commit checked out here), fixed modes, owners and order, so that one commit always gives
 # the same bytes.
 set -euo pipefail
@@ -48,8 +48,9 @@ write_readme() {
             next
         }
         { print }' "$here/README.txt.in" |
-        sed -e "s|@VERSION@|$VERSION|g" -e "s|@AUTHOR@|$AUTHOR|g" -e "s|@NAME@|$NAME|g" -e "s|@EXE@|$EXE_SUFFIX|g" \
-            -e "s|@SYSTEM_TEXT@|$system_text|g" -e "s|@PROCESSOR_TEXT@|$processor_text|g" >"$target"
+        sed -e "s|@VERSION@|$VERSION|g" -e "s|@AUTHOR@|$AUTHOR|g" -e "s|@CONTACT@|$CONTACT|g" -e "s|@NAME@|$NAME|g" \
+            -e "s|@EXE@|$EXE_SUFFIX|g" -e "s|@SYSTEM_TEXT@|$system_text|g" -e "s|@PROCESSOR_TEXT@|$processor_text|g" \
+            >"$target"
 }
 
 # Tags: the kind of package, the system, the processor, and x86linux for lines that need both
@@ -96,7 +97,7 @@ cat >"$root/DEBIAN/control" <<CONTROL
 Package: korvane
 Version: $VERSION
 Architecture: $DEB_ARCHITECTURE
-Maintainer: Korvane maintainers <maintainers@users.noreply.c-seed-0117129f.example>
+Maintainer: $CONTACT
 Installed-Size: $(du -k -s --apparent-size "$root/usr" | cut -f1)
 Section: games
 Priority: optional
