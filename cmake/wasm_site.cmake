@@ -17,6 +17,8 @@ file(COPY ${page} DESTINATION ${SITE})
 file(COPY ${WEB}/icons DESTINATION ${SITE} FILES_MATCHING PATTERN "*.png" PATTERN "*.svg")
 file(COPY ${BUILD}/korvane-engine.mjs ${BUILD}/korvane-worker.mjs ${BUILD}/korvane-input.mjs
           ${BUILD}/korvane-bench-web.mjs ${BUILD}/korvane-eval-web.mjs DESTINATION ${SITE}/engine)
+# Korvane's licence, beside the page that carries its engine.
+file(COPY ${WEB}/../LICENSE DESTINATION ${SITE})
 file(COPY ${modules}/chess.js/dist/esm/chess.js ${modules}/chess.js/LICENSE DESTINATION ${SITE}/lib/chess.js)
 file(COPY ${modules}/cm-chessboard/src ${modules}/cm-chessboard/assets ${modules}/cm-chessboard/LICENSE
      DESTINATION ${SITE}/lib/cm-chessboard FILES_MATCHING PATTERN "*.js" PATTERN "*.css" PATTERN "*.svg"

@@ -60,6 +60,13 @@ package_field() {
     echo "$value"
 }
 
+# expected_uci_reply VERSION: what a release's engine of that version answers to "uci", from its
+# banner on.
+expected_uci_reply() {
+    printf '%s\n' "Korvane $1 by Merevik Tavo" "id name Korvane $1" "id author Merevik Tavo" \
+        "option name Hash type spin default 32 min 32 max 2048" "uciok"
+}
+
 # --- wine --------------------------------------------------------------------------------------
 # wine_prefix DIR: a wine prefix of its own in DIR (absolute), set up without any window, and the
 # environment that runs Windows programs in it quietly (no Mono or Gecko installer) exported.

@@ -4,6 +4,7 @@
 #   - Windows x86-64 archives at the same three levels (.zip),
 #   - a Linux ARM64 archive (armv8-a, .tar.gz),
 #   - Debian packages for amd64 (the x86-64-v2 build) and arm64,
+#   - the source archive korvane-<version>.tar.gz, the commit's tree as git holds it,
 #   - SHA256SUMS over all of them.
 #   tools/release.sh
 # The source is the commit itself (uncommitted changes are left out), built in dist/work (removed
@@ -55,6 +56,10 @@ done
 build linux-arm64 "${arm64[@]}" -DKORVANE_ARCH=armv8-a
 "$work/source/tools/release/package.sh" --deb "$work/linux-arm64" "$dist" >/dev/null
 "$work/source/tools/release/package.sh" --deb "$work/linux-x86-64-v2" "$dist" >/dev/null
+# The source archive: the commit's files in one folder named as the archive, which builds with the
+# README's first command and no git.
+version=$(package_field "$work/linux-x86-64-v2" VERSION)
+git archive --format=tar --prefix="korvane-$version/" "$commit" | gzip -9 -n >"$dist/korvane-$version.tar.gz"
 
 rm -rf "$work"
 cd "$dist"

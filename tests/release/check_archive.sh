@@ -2,10 +2,12 @@
 # Checks a release archive as its user meets it:
 #   tests/release/check_archive.sh ARCHIVE
 # the archive's checksum matches the SHA256SUMS beside it; it unpacks into one folder named as
-# the archive; its engine gives the exact "uci" reply (a Windows engine under wine, through a
-# pipe that the Windows side makes; an ARM64 engine under qemu-aarch64); and its bench gives the
-# recorded signature. An engine that does not answer in time (a minute for "uci", the test
-# command's quarter of an hour for the bench) fails the check.
+# the archive, which holds the programs, README.txt, LICENSE and CHANGELOG.md (with Windows line
+# ends in a Windows archive) and on Linux the manual pages; its engine gives the exact "uci"
+# reply (a Windows engine under wine, through a pipe that the Windows side makes; an ARM64
+# engine under qemu-aarch64); and its bench gives the recorded signature. An engine that does
+# not answer in time (a minute for "uci", the test command's quarter of an hour for the bench)
+# fails the check.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 . "$repo/tests/lib.sh"
@@ -31,14 +33,16 @@ esac
 [ "$(ls "$unpacked")" = "$name" ] || fail "does not unpack into one folder $name"
 folder=$unpacked/$name
 
-expected=$(printf '%s\n' "Korvane $version by Merevik Tavo" "id name Korvane $version" "id author Merevik Tavo" \
-    "option name Hash type spin default 32 min 32 max 2048" "uciok")
+expected=$(expected_uci_reply "$version")
+texts=(README.txt LICENSE CHANGELOG.md)
 case $name in
 *-windows-*)
-    for file in korvane.exe korvane-perft.exe korvane-bench.exe README.txt; do
+    for file in korvane.exe korvane-perft.exe korvane-bench.exe "${texts[@]}"; do
         [ -f "$folder/$file" ] || fail "has no $file"
     done
-    grep -q $'\r$' "$folder/README.txt" || fail "README.txt lacks Windows line ends"
+    for text in "${texts[@]}"; do
+        if grep -q $'[^\r]$' "$folder/$text"; then fail "$text lacks Windows line ends"; fi
+    done
     # cmd.exe makes the pipe, inside wine, as a Windows interface would.
     printf 'uci\r\nquit\r\n' >"$unpacked/commands.txt"
     reply=$(cd "$folder" && timeout -k 5 60 wine cmd /c "type ..\commands.txt | korvane.exe" 2>/dev/null | tr -d '\r') ||
@@ -46,7 +50,7 @@ case $name in
     bench=(wine "$folder/korvane-bench.exe")
     ;;
 *)
-    for file in korvane korvane-perft korvane-bench README.txt; do
+    for file in korvane korvane-perft korvane-bench "${texts[@]}" korvane.6 korvane-perft.6 korvane-bench.6; do
         [ -f "$folder/$file" ] || fail "has no $file"
     done
     [ -x "$folder/korvane" ] || fail "korvane is not executable"

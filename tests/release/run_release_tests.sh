@@ -2,9 +2,11 @@
 # The release archives, as the test command checks them: one archive per system is packed from
 # the test command's own builds, which carry the release's flags (build: Linux x86-64-v2,
 # build-windows, build-arm64), into build-packages/ with its SHA256SUMS, and each is checked as a
-# user meets it (tests/release/check_archive.sh). Then every x86-64 level runs under qemu on the
-# oldest processor its name promises and refuses the one below (tests/release/check_levels.sh);
-# the levels that build/ is not are built for that in build-levels/.
+# user meets it (tests/release/check_archive.sh); so are the two Debian packages of the Linux
+# builds, through lintian among others (tests/release/check_deb.sh). Then every x86-64 level
+# runs under qemu on the oldest processor its name promises and refuses the one below
+# (tests/release/check_levels.sh); the levels that build/ is not are built for that in
+# build-levels/.
 # The whole release (every archive, the Debian packages, two clones byte for byte alike) is
 # tests/release/check_release.sh.
 set -euo pipefail
@@ -23,17 +25,24 @@ done
 need_command zip zip
 need_command unzip unzip
 need_command qemu-x86_64 qemu-user
+need_command lintian lintian
+need_command groff groff-base
 need_wine
 install_needed "Release tests"
 
 rm -rf build-packages
 for dir in build build-windows build-arm64; do
-    tools/release/package.sh "$dir" build-packages >/dev/null
+    deb=()
+    [ "$(package_field "$dir" SYSTEM)" = linux ] && deb=(--deb)
+    tools/release/package.sh "${deb[@]}" "$dir" build-packages >/dev/null
 done
-(cd build-packages && sha256sum -- *.tar.gz *.zip >SHA256SUMS)
+(cd build-packages && sha256sum -- *.tar.gz *.zip *.deb >SHA256SUMS)
 wine_prefix "$PWD/build-windows/wineprefix"
 for archive in build-packages/*.tar.gz build-packages/*.zip; do
     tests/release/check_archive.sh "$archive"
+done
+for deb in build-packages/*.deb; do
+    tests/release/check_deb.sh "$deb"
 done
 
 level_dirs=()
