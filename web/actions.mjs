@@ -7,6 +7,8 @@ import { game_title, pgn_games, read_game } from './pgn.mjs';
 import { game_is_over, last_ply, person_may_move, state, update } from './store.mjs';
 
 const other = colour => (colour === 'w' ? 'b' : 'w');
+// Each announcement is new, also when its words are the last one's (a move taken back and played again).
+const announced = text => ({ text, number: (state.announcement?.number ?? 0) + 1 });
 const korvane_name = level => `Korvane (${level_text(level)})`;
 
 function new_tags(person)
@@ -53,8 +55,8 @@ function with_scores(graph, known)
     const done = !scores.includes(null);
     if (done)
         for (let at = scores.length - 1; at >= 0; --at)
-            if (scores[at].pending)
-                scores[at] = { ...(scores[at + 1] ?? { cp: 0 }), filled: true };
+            if (scores[at].pending && scores[at + 1] && !scores[at + 1].pending)
+                scores[at] = { ...scores[at + 1], filled: true };
     return { ...graph, scores, status: done ? 'done' : 'running' };
 }
 
@@ -110,15 +112,15 @@ export function show_ply(ply)
 export function play_move(uci)
 {
     const { game, view } = state;
+    const mover = state.mode === 'play' ? 'You' : side_to_move(game.fens[view]) === 'w' ? 'White' : 'Black';
     if (game.moves[view] === uci) {
-        show_ply(view + 1);
+        update({ view: view + 1, move_message: null, announcement: announced(`${mover} played ${spoken_san(game.sans[view])}.`) });
         return true;
     }
     const next = extend_game(cut_game(game, view), uci);
     if (!next)
         return false;
-    const mover = state.mode === 'play' ? 'You' : side_to_move(game.fens[view]) === 'w' ? 'White' : 'Black';
-    change_game(next, view + 1, { announcement: `${mover} played ${spoken_san(next.sans.at(-1))}.`, move_message: null });
+    change_game(next, view + 1, { announcement: announced(`${mover} played ${spoken_san(next.sans.at(-1))}.`), move_message: null });
     return true;
 }
 
@@ -130,7 +132,9 @@ export function play_typed(text)
     const uci = may ? typed_move(fen, text) : null;
     if (uci && (may === 'any' || may === side_to_move(fen)) && play_move(uci))
         return;
-    const why = !may ? (page_waits() ?? 'No move can be played now.') : `"${String(text).trim()}" is not a legal move here.`;
+    const typed = String(text).trim();
+    const promotion = /^[a-h][27]-?[a-h][18]$/.test(typed) ? ` Say the piece too: ${typed}q, or ${typed.slice(-2)}=Q.` : '';
+    const why = !may ? page_waits() : `"${typed}" is not a legal move here.${promotion}`;
     update({ move_message: { text: why, failed: true } });
 }
 
@@ -138,8 +142,10 @@ function page_waits()
 {
     if (state.engine !== 'ready')
         return 'Korvane is not ready.';
-    if (state.view !== last_ply(state))
+    if (state.mode === 'play' && state.view !== last_ply(state))
         return 'Go to the last move to play on (End).';
+    if (state.mode === 'analyse')
+        return 'The game ends here: step back to try other moves.';
     return game_is_over(state) ? 'The game is over: choose "analyses" to try moves.' : 'Wait for Korvane\'s move.';
 }
 
@@ -155,7 +161,7 @@ export function korvane_moved(fen, uci)
         return;
     }
     const view = state.view === game.moves.length ? next.moves.length : state.view;
-    change_game(next, view, { announcement: `Korvane played ${spoken_san(next.sans.at(-1))}.` });
+    change_game(next, view, { announcement: announced(`Korvane played ${spoken_san(next.sans.at(-1))}.`) });
 }
 
 // Takes back the person's last move and Korvane's answer to it, if any, or the person's move
@@ -182,7 +188,7 @@ export function new_game()
 function load_game(game, text, korvane_side, graph)
 {
     change_game(game, game.moves.length, {
-        generation: state.generation + 1, person: state.colour, korvane_side, graph, thinking: null, choices: null,
+        generation: state.generation + 1, person: state.colour, orientation: state.colour, korvane_side, graph, thinking: null, choices: null,
         message: { text, failed: false },
     });
 }
@@ -247,8 +253,8 @@ export function set_level(id)
 
 export function set_mode(mode)
 {
-    // Play goes on from the game's last position.
-    update({ mode, view: mode === 'play' ? last_ply(state) : state.view });
+    // Play goes on from the game's last position; what Korvane thought in the other mode goes.
+    update({ mode, view: mode === 'play' ? last_ply(state) : state.view, thinking: mode === state.mode ? state.thinking : null });
 }
 
 export function set_colour(colour)

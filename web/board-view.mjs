@@ -4,7 +4,6 @@
 // animations behind each other. A screen reader gets the board as a table and moves on it with
 // the keyboard (cm-chessboard's accessibility extension). The body's data-state says when the
 // board shows the state and takes moves again: "busy" while it draws, then the page's state.
-import { Chess } from 'chess.js';
 import { Chessboard, COLOR } from 'cm-chessboard/src/Chessboard.js';
 import { Accessibility } from 'cm-chessboard/src/extensions/accessibility/Accessibility.js';
 import { MARKER_TYPE, Markers } from 'cm-chessboard/src/extensions/markers/Markers.js';
@@ -12,6 +11,7 @@ import { EXTENSION_POINT, Extension } from 'cm-chessboard/src/model/Extension.js
 import { PromotionDialog } from 'cm-chessboard/src/extensions/promotion-dialog/PromotionDialog.js';
 
 import { board_input } from './board-input.mjs';
+import { in_check, king_square } from './game.mjs';
 import { page_state, person_may_move, state, subscribe } from './store.mjs';
 
 const SLIDE_MS = 180;
@@ -89,9 +89,8 @@ function mark_moves()
         board.addMarker(MARKER_TYPE.square, last.slice(0, 2));
         board.addMarker(MARKER_TYPE.square, last.slice(2, 4));
     }
-    const chess = new Chess(game.fens[view]);
-    if (chess.inCheck())
-        board.addMarker(MARKER_TYPE.circleDanger, chess.findPiece({ type: 'k', color: chess.turn() })[0]);
+    if (in_check(game.fens[view]))
+        board.addMarker(MARKER_TYPE.circleDanger, king_square(game.fens[view]));
     shown.game = game;
     shown.view = view;
 }

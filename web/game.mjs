@@ -1,6 +1,8 @@
 // The game on the page as a record: where it started (a FEN), its moves in the engine's
-// coordinate notation, their SAN, the position after each (fens[0] is the start) and the PGN
-// tags. A record is never changed, only replaced. chess.js does the rules, the SAN and the FEN;
+// coordinate notation, their SAN, the position after each (fens[0] is the start), the PGN tags,
+// and what a loaded PGN said beside the moves: annotations[ply - 1] of the move to ply (pgn.mjs
+// reads them, pgn-out.mjs writes them) and the preface, a comment before the first move. A
+// record is never changed, only replaced. chess.js does the rules, the SAN and the FEN;
 // the small facts the page needs around them are written here, each once: a move from coordinate
 // text, the side to move, a move's label with its number, the game's end and its result.
 import { Chess, DEFAULT_POSITION, validateFen } from 'chess.js';
@@ -34,10 +36,11 @@ function with_move(game, move, fen)
 }
 
 // A game from its start and moves; null when a move is not legal.
-export function make_game(start_fen, moves = [], tags = {})
+export function make_game(start_fen, moves = [], tags = {}, { annotations = [], preface = null } = {})
 {
     const chess = new Chess(start_fen);
-    const game = { start_fen: chess.fen(), moves: [], sans: [], fens: [chess.fen()], tags: { ...tags } };
+    const game = { start_fen: chess.fen(), moves: [], sans: [], fens: [chess.fen()], tags: { ...tags },
+                   annotations: annotations.slice(0, moves.length), preface };
     for (const uci of moves) {
         const move = play_uci(chess, uci);
         if (!move)
@@ -60,7 +63,8 @@ export function extend_game(game, uci)
 // The game up to ply.
 export function cut_game(game, ply)
 {
-    return { ...game, moves: game.moves.slice(0, ply), sans: game.sans.slice(0, ply), fens: game.fens.slice(0, ply + 1) };
+    return { ...game, moves: game.moves.slice(0, ply), sans: game.sans.slice(0, ply), fens: game.fens.slice(0, ply + 1),
+             annotations: game.annotations.slice(0, ply) };
 }
 
 // The moves of a line (coordinate text) from fen, by their SAN, as far as they are legal.
@@ -120,6 +124,18 @@ function occurrences(game, ply)
     return count;
 }
 
+export function in_check(fen)
+{
+    return new Chess(fen).inCheck();
+}
+
+// The square of the king of the side to move.
+export function king_square(fen)
+{
+    const chess = new Chess(fen);
+    return chess.findPiece({ type: 'k', color: chess.turn() })[0];
+}
+
 // How the game stands at ply by the rules: null while it goes on, else { result, text }. Each
 // record's answers are kept, as records never change.
 const ends = new WeakMap();
@@ -141,7 +157,8 @@ function end_by_rules(game, ply)
         return { result: '1/2-1/2', text: 'Stalemate: a draw.' };
     if (chess.isInsufficientMaterial())
         return { result: '1/2-1/2', text: 'Draw: neither side can mate.' };
-    if (occurrences(game, ply) >= 3)
+    // A repetition ends the game only where it stands last: earlier, play went on past it.
+    if (ply === game.moves.length && occurrences(game, ply) >= 3)
         return { result: '1/2-1/2', text: 'Draw by threefold repetition.' };
     if (chess.isDraw())
         return { result: '1/2-1/2', text: 'Draw by the fifty-move rule.' };
@@ -159,21 +176,6 @@ export function game_result(game)
 export function result_text(result)
 {
     return { '1-0': 'White won', '0-1': 'Black won', '1/2-1/2': 'a draw' }[result] ?? 'not finished';
-}
-
-// The game as PGN, the seven tags of the roster first.
-export function game_pgn(game)
-{
-    const chess = new Chess(game.start_fen);
-    for (const uci of game.moves)
-        play_uci(chess, uci);
-    const tags = { ...game.tags, Result: game_result(game) };
-    for (const tag of ROSTER)
-        chess.setHeader(tag, tags[tag] ?? (tag === 'Date' ? '????.??.??' : '?'));
-    for (const [tag, value] of Object.entries(tags))
-        if (!ROSTER.includes(tag) && tag !== 'SetUp' && tag !== 'FEN')
-            chess.setHeader(tag, value);
-    return chess.pgn({ maxWidth: 80 });
 }
 
 // Castling rights whose king and rook are no longer at home are dropped: the engine takes a FEN

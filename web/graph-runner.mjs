@@ -2,9 +2,10 @@
 // to a fixed depth, first to last, and reports each score. It starts when a graph is first wanted;
 // if it stops, the graph says so, and wanting the graph again starts a new one.
 import { graph_failed, graph_scored } from './actions.mjs';
-import { start_engine, white_score } from './engine.mjs';
+import { start_engine } from './engine.mjs';
 import { game_end, position_command, side_to_move } from './game.mjs';
 import { subscribe } from './store.mjs';
+import { white_score } from './uci.mjs';
 
 export const GRAPH_DEPTH = 7;  // quick, and the same every time
 
@@ -38,6 +39,7 @@ export function start_graph_runner()
         if (!engine) {
             try {
                 engine = start_engine((status, error) => {
+                    engine?.terminate();
                     engine = null;
                     const failed = running?.key ?? key;
                     running = null;

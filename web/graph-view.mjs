@@ -3,10 +3,10 @@
 // marked by a line; with its progress bar and a line of text. The points are drawn again only
 // when the scores change; a step moves the marker alone. No chart library: this is one path, one
 // marker and a click (controls.mjs), which a library would only wrap.
-import { score_fraction, score_text } from './engine.mjs';
 import { GRAPH_DEPTH } from './graph-runner.mjs';
 import { move_label } from './game.mjs';
 import { subscribe } from './store.mjs';
+import { score_fraction, score_text } from './uci.mjs';
 
 const WIDTH = 600;
 const HEIGHT = 150;

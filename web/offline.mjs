@@ -10,9 +10,12 @@ export function start_offline()
 {
     if (!('serviceWorker' in navigator))
         return;
+    // A new version taken in another tab runs this one's next files too: it is offered here.
     navigator.serviceWorker.addEventListener('controllerchange', () => {
         if (taking)
             location.reload();
+        else
+            version_waiting();
     });
     navigator.serviceWorker.register('sw.js').then(found => {
         registration = found;

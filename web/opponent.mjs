@@ -3,10 +3,10 @@
 // the state: a search the state no longer wants is stopped, and the first search of a new or
 // loaded game starts the engine afresh ("ucinewgame").
 import { korvane_moved, show_thinking } from './actions.mjs';
-import { white_score } from './engine.mjs';
 import { game_end, line_sans, position_command, side_to_move } from './game.mjs';
 import { level_of } from './levels.mjs';
 import { game_is_over, last_ply, subscribe } from './store.mjs';
+import { line_of, white_score } from './uci.mjs';
 
 // The search the state wants now, or null.
 function wanted_search(state)
@@ -45,11 +45,9 @@ export function start_opponent(engine)
             on_info(words)
             {
                 const score = white_score(words, side_to_move(fen));
-                const pv = words.indexOf('pv');
-                if (!score || pv < 0)
-                    return;
-                show_thinking({ ...thinking, depth: Number(words[words.indexOf('depth') + 1]), score,
-                                line: line_sans(fen, words.slice(pv + 1)).join(' ') });
+                const line = line_of(words);
+                if (score && line.length)
+                    show_thinking({ ...thinking, depth: Number(words[words.indexOf('depth') + 1]), score, line: line_sans(fen, line).join(' ') });
             },
             on_done(words)
             {

@@ -3,9 +3,9 @@
 // readers on the body: data-fen (the position shown), data-moves (the game's moves as the engine
 // reads them), data-view (the ply shown), data-mode and data-thinking-fen (the position the
 // thinking shown is about).
-import { score_fraction, score_text } from './engine.mjs';
-import { game_end, game_result, move_label, result_text, side_to_move } from './game.mjs';
+import { game_end, game_result, in_check, move_label, result_text, side_to_move } from './game.mjs';
 import { last_ply, subscribe } from './store.mjs';
+import { score_fraction, score_text } from './uci.mjs';
 
 const element = id => document.getElementById(id);
 
@@ -54,12 +54,12 @@ function status_text(state)
         return end.text;
     if (result !== '*')
         return `The game ended ${result}: ${result_text(result)}. Choose "analyses" to look at it, or start a new game.`;
-    const check = /[+#]$/.test(game.sans[last - 1] ?? '') ? 'Check! ' : '';
+    const check = in_check(game.fens[last]) ? 'Check! ' : '';
     return check + (side_to_move(game.fens[last]) === state.person ? 'Your move.' : 'Korvane is thinking…');
 }
 
 let shown_moves = null;
-let shown_announcement = '';
+let shown_announcement = null;
 
 export function start_panel_view()
 {
@@ -80,8 +80,8 @@ export function start_panel_view()
 
         element('status').textContent = status_text(state);
         element('update').hidden = !state.update_ready;
-        if (state.announcement !== shown_announcement)
-            element('announce').textContent = shown_announcement = state.announcement;
+        if (state.announcement && state.announcement !== shown_announcement)
+            element('announce').textContent = (shown_announcement = state.announcement).text;
 
         const body = document.body.dataset;
         body.fen = state.game.fens[state.view];

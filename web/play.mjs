@@ -13,7 +13,7 @@ import { start_opponent } from './opponent.mjs';
 import { start_panel_view } from './panel-view.mjs';
 import { start_record_view } from './record-view.mjs';
 import { read_stored, start_storage } from './storage.mjs';
-import { start_terms } from './terms.mjs';
+import { start_terms } from './terms-runner.mjs';
 import { start_terms_view } from './terms-view.mjs';
 
 act.restore({ ...read_stored(), visible: document.visibilityState !== 'hidden' });

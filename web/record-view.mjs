@@ -1,7 +1,7 @@
 // The game record: the game's PGN (written only while the record is open, and once per change of
 // the game), the FEN of the position shown, what came of the latest load, the games of a PGN file
 // of several to pick from, and what came of a typed move.
-import { game_pgn } from './game.mjs';
+import { write_pgn } from './pgn-out.mjs';
 import { game_title } from './pgn.mjs';
 import { state, subscribe } from './store.mjs';
 
@@ -32,7 +32,7 @@ function draw_choices(choices)
 function draw_record(state_)
 {
     if (element('record').open && state_.game !== shown.game) {
-        element('pgn-out').value = game_pgn(state_.game);
+        element('pgn-out').value = write_pgn(state_.game);
         shown.game = state_.game;
     }
     element('fen-out').value = state_.game.fens[state_.view];

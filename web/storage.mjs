@@ -3,7 +3,8 @@
 // key, with a format version. Each entry is read on its own: one that cannot be read (a game that
 // no longer replays, a level no longer offered) is dropped alone, and the rest is kept.
 import { graph_key } from './actions.mjs';
-import { checked_fen, make_game } from './game.mjs';
+import { RESULTS, checked_fen, make_game } from './game.mjs';
+import { checked_annotation } from './pgn.mjs';
 import { LEVELS } from './levels.mjs';
 import { subscribe } from './store.mjs';
 
@@ -15,19 +16,28 @@ const SAVE_DELAY_MS = 250;  // steps through a game are saved once they pause
 
 const colour_of = value => (value === 'w' || value === 'b' ? value : undefined);
 
+// A score of the graph as the page keeps it: none yet, a forced move's, or a score.
+function score_is_kept(score)
+{
+    return score === null || (typeof score === 'object' && (score.pending === true || Number.isFinite(score.cp) ||
+                                                            Number.isFinite(score.mate) || RESULTS.includes(score.result)));
+}
+
 // Each entry of the stored record, checked: what it gives the state, or nothing.
 function game_of(saved)
 {
     const record = saved.version === VERSION ? saved.game : saved;
-    const start = checked_fen(record?.start_fen ?? '');
+    const start = checked_fen(typeof record?.start_fen === 'string' ? record.start_fen : '');
     const moves = Array.isArray(record?.moves) ? record.moves.map(String) : null;
     const tags = record?.tags && typeof record.tags === 'object' ? Object.fromEntries(Object.entries(record.tags).map(([k, v]) => [k, String(v)])) : {};
-    const game = start.fen && moves ? make_game(start.fen, moves, tags) : null;
+    const annotations = Array.isArray(record?.annotations) ? record.annotations.map(checked_annotation) : [];
+    const game = start.fen && moves ? make_game(start.fen, moves, tags, { annotations, preface: checked_annotation(record?.preface) }) : null;
     if (!game)
         return {};
     const view = Number.isInteger(saved.view) ? Math.max(0, Math.min(saved.view, game.moves.length)) : game.moves.length;
     const graph = saved.graph && saved.graph.key === graph_key(game) && Array.isArray(saved.graph.scores) &&
-                  saved.graph.scores.length === game.moves.length + 1 ? { key: saved.graph.key, scores: saved.graph.scores } : null;
+                  saved.graph.scores.length === game.moves.length + 1 && saved.graph.scores.every(score_is_kept) ?
+        { key: saved.graph.key, scores: saved.graph.scores } : null;
     return { game, view, graph: graph ? { ...graph, status: graph.scores.includes(null) ? 'running' : 'done', error: null } : null };
 }
 
@@ -39,16 +49,26 @@ function level_of_saved(saved)
 
 export function read_stored(storage = globalThis.localStorage)
 {
-    let saved;
     try {
-        saved = JSON.parse(storage.getItem(KEY) ?? 'null');
+        return kept_of(JSON.parse(storage.getItem(KEY) ?? 'null'));
     } catch {
-        return {};
+        return {};  // unreadable as a whole, or the storage forbidden: the page starts afresh
     }
+}
+
+function kept_of(saved)
+{
     if (!saved || typeof saved !== 'object')
         return {};
     const first = saved.version === undefined;
-    const kept = { ...game_of(saved), ...level_of_saved(saved) };
+    const safely = read => {
+        try {
+            return read(saved);
+        } catch {
+            return {};
+        }
+    };
+    const kept = { ...safely(game_of), ...safely(level_of_saved) };
     const person = colour_of(saved.person);
     const colour = colour_of(first ? saved.person : saved.colour);
     if (person)
@@ -69,7 +89,9 @@ function record_of(state)
 {
     const { game, graph } = state;
     return {
-        version: VERSION, game: { start_fen: game.start_fen, moves: game.moves, tags: game.tags }, view: state.view, mode: state.mode,
+        version: VERSION,
+        game: { start_fen: game.start_fen, moves: game.moves, tags: game.tags, annotations: game.annotations, preface: game.preface },
+        view: state.view, mode: state.mode,
         colour: state.colour, person: state.person, korvane_side: state.korvane_side, level: state.level, orientation: state.orientation,
         graph: graph ? { key: graph.key, scores: graph.scores } : null,
     };

@@ -23,7 +23,7 @@ export const state = {
     message: null,               // what came of the latest load: { text, failed }
     choices: null,               // the games of a PGN file of several, to pick one: [{ text, tags }]
     move_message: null,          // what came of a typed move: { text, failed }
-    announcement: '',            // the latest move in words, for screen readers
+    announcement: null,          // the latest move in words, for screen readers: { text, number }
     visible: true,               // a hidden tab pauses the analysis
     update_ready: false,         // a new version of the page waits for a reload
 };

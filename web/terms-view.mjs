@@ -1,6 +1,7 @@
 // Korvane's static evaluation of the position on the board, term by term for White and for Black,
 // each with what it means, and their sum, which is what the engine's evaluation returns. The
 // table keeps its rows from the start, so that the page does not shift when the first answer comes.
+import { side_to_move } from './game.mjs';
 import { TERMS } from './terms.mjs';
 import { subscribe } from './store.mjs';
 
@@ -40,7 +41,7 @@ function draw_terms(fen, explained)
     if (explained.drawn)
         notes.push('No pawns, rooks or queens, and a side with a lone minor piece: Korvane scores this ending 0, a draw, whatever the terms.');
     element('terms-notes').textContent = notes.join(' ');
-    const turn = fen.split(' ')[1] === 'w' ? 'White' : 'Black';
+    const turn = side_to_move(fen) === 'w' ? 'White' : 'Black';
     element('terms-result').textContent = `Korvane's evaluation: ${white_view > 0 ? '+' : ''}${white_view} centipawns from White's view ` +
                                           `(${explained.score} for ${turn}, the side to move).`;
     element('terms').dataset.white = String(white_view);

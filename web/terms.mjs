@@ -1,8 +1,6 @@
-// The evaluation explained: Korvane's static evaluation of a position, term by term, from the
-// evaluation tool in a worker of its own (terms-worker.mjs). What each term means is written
-// here once, for the page's table.
-import { show_terms } from './actions.mjs';
-import { subscribe } from './store.mjs';
+// Korvane's static evaluation term by term, as the evaluation tool (`korvane-eval --terms`)
+// prints it: what each term means, written here once for the page's table and the review's
+// explanations, and the tool's output read.
 
 // The tool's term names, in its order, with what a player should read into each.
 export const TERMS = {
@@ -41,46 +39,4 @@ export function parse_terms(lines)
     if (rows.length !== Object.keys(TERMS).length || !sum || !phase || !Number.isInteger(score))
         return null;
     return { rows, sum, phase, notes, drawn: notes.some(note => note.startsWith('drawn')), score };
-}
-
-// explain(fen) resolves to the parsed terms of the latest position asked for; an earlier request
-// still waiting when a later one comes resolves to null, and the worker drops it unexplained.
-function start_explainer()
-{
-    const worker = new Worker(new URL('./terms-worker.mjs', import.meta.url), { type: 'module' });
-    const pending = new Map();
-    let latest = 0;
-    worker.addEventListener('message', event => {
-        const { id, lines, error } = event.data;
-        const done = pending.get(id);
-        pending.delete(id);
-        done?.(id === latest && lines && !error ? parse_terms(lines) : null);
-    });
-    return {
-        explain(fen)
-        {
-            const id = ++latest;
-            return new Promise(done => {
-                pending.set(id, done);
-                worker.postMessage({ id, fen });
-            });
-        },
-    };
-}
-
-// Asks for the terms of the position on the board whenever it changes.
-export function start_terms()
-{
-    const explainer = start_explainer();
-    let asked = null;
-    subscribe(state => {
-        const fen = state.game.fens[state.view];
-        if (fen === asked)
-            return;
-        asked = fen;
-        explainer.explain(fen).then(explained => {
-            if (explained)
-                show_terms(fen, explained);
-        });
-    });
 }

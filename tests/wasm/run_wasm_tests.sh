@@ -28,6 +28,7 @@ ctest --test-dir build-wasm --output-on-failure
 # The page, with the libraries its lockfile names, in headless Chromium; the evaluation's terms
 # it shows are checked against the native korvane-eval (built here when the Linux build is not).
 npm ci --prefix web --no-audit --no-fund
+node --test tests/web/
 cmake --build build-wasm --target site
 if [ ! -x build/korvane-eval ]; then
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
