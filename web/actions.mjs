@@ -1,10 +1,13 @@
 // Everything that changes the page's state, one function each. The controls, the board and the
 // runners of the engines call these; nothing else assigns the state (store.mjs).
-import { START_FEN, checked_fen, cut_game, extend_game, game_result, make_game, pgn_date, side_to_move, spoken_san,
-         typed_move } from './game.mjs';
+import { START_FEN, cut_game, extend_game, game_key, game_result, make_game, side_to_move } from './game.mjs';
+import { NO_GRAPH, graph_for } from './graph-ctrl.mjs';
 import { level_text } from './levels.mjs';
 import { game_title, pgn_games, read_game } from './pgn.mjs';
+import { learn_try, review_loaded } from './review-ctrl.mjs';
+import { review_from_annotations } from './review.mjs';
 import { game_is_over, last_ply, person_may_move, state, update } from './store.mjs';
+import { checked_fen, pgn_date, spoken_san, typed_move } from './texts.mjs';
 
 const other = colour => (colour === 'w' ? 'b' : 'w');
 // Each announcement is new, also when its words are the last one's (a move taken back and played again).
@@ -19,72 +22,6 @@ function new_tags(person)
     };
 }
 
-// ---- The evaluation graph of the game ----
-
-export function graph_key(game)
-{
-    return `${game.start_fen}|${game.moves.join(' ')}`;
-}
-
-// The graph of game, from the graph of an earlier game: the scores of the positions both share
-// (all up to the first move that differs) are kept; a forced move's borrowed score is worked out
-// again, as what follows it may have changed.
-function graph_for(game, graph)
-{
-    const key = graph_key(game);
-    if (graph.key === key)
-        return graph;
-    const scores = Array(game.moves.length + 1).fill(null);
-    const [old_start, old_line = ''] = graph.key ? graph.key.split('|') : [];
-    if (old_start === game.start_fen) {
-        const old_moves = old_line.split(' ').filter(Boolean);
-        let shared = 0;
-        while (shared < old_moves.length && shared < game.moves.length && old_moves[shared] === game.moves[shared])
-            ++shared;
-        for (let ply = 0; ply <= shared && ply < graph.scores.length; ++ply)
-            scores[ply] = graph.scores[ply] && !graph.scores[ply].filled ? graph.scores[ply] : null;
-    }
-    return with_scores({ key, error: null }, scores);
-}
-
-// The graph with its scores: done once every position has one, a forced move's then borrowed
-// from the position after it.
-function with_scores(graph, known)
-{
-    const scores = [...known];
-    const done = !scores.includes(null);
-    if (done)
-        for (let at = scores.length - 1; at >= 0; --at)
-            if (scores[at].pending && scores[at + 1] && !scores[at + 1].pending)
-                scores[at] = { ...scores[at + 1], filled: true };
-    return { ...graph, scores, status: done ? 'done' : 'running' };
-}
-
-const NO_GRAPH = { key: null, scores: [] };
-
-export function want_graph()
-{
-    const graph = graph_for(state.game, state.graph ?? NO_GRAPH);
-    update({ graph: graph.status === 'failed' ? with_scores({ ...graph, error: null }, graph.scores) : graph });
-}
-
-// A position's score from the graph's Korvane; { pending } for a position with one legal move,
-// whose search ends at once without a score: the position after the forced move stands in for it.
-export function graph_scored(key, ply, score)
-{
-    if (state.graph?.key !== key)
-        return;
-    const scores = [...state.graph.scores];
-    scores[ply] = score;
-    update({ graph: with_scores(state.graph, scores) });
-}
-
-export function graph_failed(key, error)
-{
-    if (state.graph?.key === key)
-        update({ graph: { ...state.graph, status: 'failed', error } });
-}
-
 // ---- The game ----
 
 // The game replaced, grown or cut. A change of its moves makes a result it was given "*"; a game
@@ -96,7 +33,9 @@ function change_game(game, view, changes = {})
     if (rewritten && changes.generation === undefined && game.tags.Result && game.tags.Result !== '*')
         game = { ...game, tags: { ...game.tags, Result: '*' } };
     const ended_now = !game_is_over(state) && game_result(game) !== '*' && state.mode === 'play';
-    update({ ...changes, game, view: Math.max(0, Math.min(view, game.moves.length)) });
+    // A review belongs to its game; trying moves again ends with any change of the game.
+    const review = state.review?.key === game_key(game) ? state.review : null;
+    update({ review, learn: null, ...changes, game, view: Math.max(0, Math.min(view, game.moves.length)) });
     const graph = state.graph ?? (ended_now ? NO_GRAPH : null);
     if (graph)
         update({ graph: graph_for(game, graph) });
@@ -104,6 +43,8 @@ function change_game(game, view, changes = {})
 
 export function show_ply(ply)
 {
+    if (state.learn)
+        return;  // the board keeps to the move to improve on
     update({ view: Math.max(0, Math.min(ply, last_ply(state))) });
 }
 
@@ -111,6 +52,8 @@ export function show_ply(ply)
 // game gives way to it, unless it is the game's own next move), in play from the game's last.
 export function play_move(uci)
 {
+    if (state.learn)
+        return learn_try(uci);
     const { game, view } = state;
     const mover = state.mode === 'play' ? 'You' : side_to_move(game.fens[view]) === 'w' ? 'White' : 'Black';
     if (game.moves[view] === uci) {
@@ -185,11 +128,11 @@ export function new_game()
 }
 
 // A game or position loaded: the person plays the colour chosen, Korvane the other side.
-function load_game(game, text, korvane_side, graph)
+function load_game(game, text, korvane_side, graph, review = null)
 {
     change_game(game, game.moves.length, {
-        generation: state.generation + 1, person: state.colour, orientation: state.colour, korvane_side, graph, thinking: null, choices: null,
-        message: { text, failed: false },
+        generation: state.generation + 1, person: state.colour, orientation: state.colour, korvane_side, graph, review, thinking: null,
+        choices: null, message: { text, failed: false },
     });
 }
 
@@ -201,8 +144,12 @@ function load_read(read)
     }
     const moves = read.game.moves.length;
     const number = Math.ceil(moves / 2);
-    load_game(read.game, moves === 0 ? 'Loaded a game with no moves.' : `Loaded the game: ${number} move${number === 1 ? '' : 's'}.`,
-              null, moves > 0 ? graph_for(read.game, NO_GRAPH) : null);
+    // A reviewed game's review comes with it, from its evaluations, NAGs and lines.
+    const depth = Number(read.game.tags.Annotator?.match(/^Korvane, depth (\d+)$/)?.[1]) || null;
+    const review = review_loaded(read.game, review_from_annotations(read.game, depth));
+    const text = moves === 0 ? 'Loaded a game with no moves.' :
+                 `Loaded the game: ${number} move${number === 1 ? '' : 's'}${review ? ', with its review' : ''}.`;
+    load_game(read.game, text, null, moves > 0 && !review ? graph_for(read.game, NO_GRAPH) : null, review);
 }
 
 export async function load_pgn(text)

@@ -6,13 +6,15 @@
 // board shows the state and takes moves again: "busy" while it draws, then the page's state.
 import { Chessboard, COLOR } from 'cm-chessboard/src/Chessboard.js';
 import { Accessibility } from 'cm-chessboard/src/extensions/accessibility/Accessibility.js';
+import { ARROW_TYPE, Arrows } from 'cm-chessboard/src/extensions/arrows/Arrows.js';
 import { MARKER_TYPE, Markers } from 'cm-chessboard/src/extensions/markers/Markers.js';
 import { EXTENSION_POINT, Extension } from 'cm-chessboard/src/model/Extension.js';
 import { PromotionDialog } from 'cm-chessboard/src/extensions/promotion-dialog/PromotionDialog.js';
 
 import { board_input } from './board-input.mjs';
-import { in_check, king_square } from './game.mjs';
-import { page_state, person_may_move, state, subscribe } from './store.mjs';
+import { game_key, in_check, king_square } from './game.mjs';
+import { judgement_at } from './review.mjs';
+import { board_position, page_state, person_may_move, state, subscribe } from './store.mjs';
 
 const SLIDE_MS = 180;
 const BOARD_NAME = 'Chess board. Arrow keys choose a square, Enter takes a piece and then its square; or type a move in the field below.';
@@ -36,7 +38,7 @@ class TableCorner extends Extension
     }
 }
 
-let shown = { fen: null, game: null, view: null, may: null };  // what the board shows and allows
+let shown = { fen: null, marks: null, may: null };  // what the board shows, marks and allows
 let last_change = -Infinity;
 let drawing = false;
 let on_input = null;
@@ -79,20 +81,34 @@ async function show_position(fen)
         slide(step);
 }
 
-function mark_moves()
+// The move that led to the position shown, a king in check, and the arrow of a better move: the
+// review's best move where the move shown was judged, or the solution in "learn from your mistakes".
+function marks_of(state_)
 {
-    const { game, view } = state;
+    const { fen, move } = board_position(state_);
+    const { review, learn, game, view } = state_;
+    let arrow = null;
+    if (learn?.status === 'solution')
+        arrow = learn.solution.uci;
+    else if (!learn && review?.key === game_key(game) && view > 0 && judgement_at(game, review, view))
+        arrow = review.positions[view - 1]?.best ?? null;
+    return { fen, move, arrow, key: `${fen}|${move}|${arrow}` };
+}
+
+function mark_moves(marks)
+{
     board.removeMarkers(MARKER_TYPE.square);
     board.removeMarkers(MARKER_TYPE.circleDanger);
-    const last = game.moves[view - 1];
-    if (last) {
-        board.addMarker(MARKER_TYPE.square, last.slice(0, 2));
-        board.addMarker(MARKER_TYPE.square, last.slice(2, 4));
+    board.removeArrows();
+    if (marks.move) {
+        board.addMarker(MARKER_TYPE.square, marks.move.slice(0, 2));
+        board.addMarker(MARKER_TYPE.square, marks.move.slice(2, 4));
     }
-    if (in_check(game.fens[view]))
-        board.addMarker(MARKER_TYPE.circleDanger, king_square(game.fens[view]));
-    shown.game = game;
-    shown.view = view;
+    if (in_check(marks.fen))
+        board.addMarker(MARKER_TYPE.circleDanger, king_square(marks.fen));
+    if (marks.arrow)
+        board.addArrow(ARROW_TYPE.info, marks.arrow.slice(0, 2), marks.arrow.slice(2, 4));
+    shown.marks = marks.key;
 }
 
 async function draw()
@@ -104,15 +120,16 @@ async function draw()
             if (board.getOrientation() !== colour) {
                 busy();
                 await board.setOrientation(colour);
-            } else if (state.game.fens[state.view] !== shown.fen) {
+            } else if (board_position(state).fen !== shown.fen) {
                 busy();
-                await show_position(state.game.fens[state.view]);
+                await show_position(board_position(state).fen);
             } else {
                 break;
             }
         }
-        if (shown.game !== state.game || shown.view !== state.view)
-            mark_moves();
+        const marks = marks_of(state);
+        if (marks.key !== shown.marks)
+            mark_moves(marks);
         const may = person_may_move(state);
         if (may !== shown.may) {
             board.disableMoveInput();
@@ -128,7 +145,7 @@ async function draw()
 
 function redraw()
 {
-    shown = { fen: null, game: null, view: null, may: null };
+    shown = { fen: null, marks: null, may: null };
     if (!drawing)
         draw();
 }
@@ -142,6 +159,7 @@ export function start_board_view()
         style: { cssClass: 'default', showCoordinates: true, animationDuration: SLIDE_MS },
         extensions: [
             { class: Markers, props: { autoMarkers: MARKER_TYPE.frame } },
+            { class: Arrows },
             { class: PromotionDialog },
             { class: Accessibility, props: { language: 'en', brailleNotationInAlt: false, movePieceForm: false, boardAsTable: true,
                                              piecesAsList: false, keyboardMoveInput: true, visuallyHidden: true } },

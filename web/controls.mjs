@@ -1,10 +1,12 @@
 // The page's controls: each click, key or choice becomes an action (actions.mjs), and each control
 // shows the setting it holds. The board's own input is board-input.mjs.
 import * as act from './actions.mjs';
-import { pgn_date } from './game.mjs';
+import { want_graph } from './graph-ctrl.mjs';
 import { LEVELS, level_text } from './levels.mjs';
 import { take_new_version } from './offline.mjs';
+import { learn_next, learn_solution, set_review_depth, start_learn, start_review, stop_learn } from './review-ctrl.mjs';
 import { last_ply, state, subscribe } from './store.mjs';
+import { pgn_date } from './texts.mjs';
 
 const element = id => document.getElementById(id);
 const on = (id, type, handler) => element(id).addEventListener(type, handler);
@@ -106,12 +108,24 @@ export function start_controls()
             act.show_ply(Number(ply));
     });
     on('graph', 'click', event => {
+        const marked = event.target.closest?.('[data-ply]')?.dataset.ply;
+        if (marked) {
+            act.show_ply(Number(marked));
+            return;
+        }
         const box = element('graph').getBoundingClientRect();
         const count = state.graph?.scores.length ?? 0;
         if (box.width > 0 && count > 0)
             act.show_ply(Math.round(((event.clientX - box.left) / box.width) * Math.max(count - 1, 1)));
     });
-    on('make-graph', 'click', act.want_graph);
+    on('make-graph', 'click', want_graph);
+    on('review', 'click', start_review);
+    on('review-depth', 'change', () => set_review_depth(Number(element('review-depth').value)));
+    on('learn-w', 'click', () => start_learn('w'));
+    on('learn-b', 'click', () => start_learn('b'));
+    on('learn-solution', 'click', learn_solution);
+    on('learn-next', 'click', learn_next);
+    on('learn-stop', 'click', stop_learn);
     on('move-form', 'submit', event => {
         event.preventDefault();
         act.play_typed(element('move-input').value);

@@ -5,7 +5,7 @@
 // record is never changed, only replaced. chess.js does the rules, the SAN and the FEN;
 // the small facts the page needs around them are written here, each once: a move from coordinate
 // text, the side to move, a move's label with its number, the game's end and its result.
-import { Chess, DEFAULT_POSITION, validateFen } from 'chess.js';
+import { Chess, DEFAULT_POSITION } from 'chess.js';
 
 export const START_FEN = DEFAULT_POSITION;
 export const ROSTER = ['Event', 'Site', 'Date', 'Round', 'White', 'Black', 'Result'];
@@ -60,6 +60,12 @@ export function extend_game(game, uci)
     return move ? with_move(game, move, chess.fen()) : null;
 }
 
+// The game's identity: where it starts and its moves (what a graph or a review belongs to).
+export function game_key(game)
+{
+    return `${game.start_fen}|${game.moves.join(' ')}`;
+}
+
 // The game up to ply.
 export function cut_game(game, ply)
 {
@@ -81,6 +87,31 @@ export function line_sans(fen, moves)
     return sans;
 }
 
+// The position a line of moves (coordinate text) leads to from fen, as far as they are legal.
+export function line_end(fen, moves)
+{
+    const chess = new Chess(fen);
+    for (const uci of moves)
+        if (!play_uci(chess, uci))
+            break;
+    return chess.fen();
+}
+
+// The moves of a line in SAN from fen, in coordinate text, as far as they are legal.
+export function line_moves(fen, sans)
+{
+    const chess = new Chess(fen);
+    const moves = [];
+    for (const san of sans) {
+        try {
+            moves.push(chess.move(san, { strict: false }).lan);
+        } catch {
+            break;
+        }
+    }
+    return moves;
+}
+
 // The number of the move that leads to ply (1 or more) as a score sheet writes it: "12." for
 // White's move, "12…" for Black's, counted from the start position's own move number.
 export function move_number(game, ply)
@@ -88,6 +119,20 @@ export function move_number(game, ply)
     const before = game.fens[ply - 1];
     const number = Number(before.split(' ')[5]) || 1;
     return side_to_move(before) === 'w' ? `${number}.` : `${number}…`;
+}
+
+// A line of moves in SAN from the position fen, with their numbers: "12… Be7 13. Nc3 O-O".
+export function numbered_line(fen, sans)
+{
+    let number = Number(fen.split(' ')[5]) || 1;
+    let white = side_to_move(fen) === 'w';
+    return sans.map((san, i) => {
+        const label = white ? `${number}. ` : i === 0 ? `${number}… ` : '';
+        if (!white)
+            ++number;
+        white = !white;
+        return label + san;
+    }).join(' ');
 }
 
 export function move_label(game, ply)
@@ -176,79 +221,4 @@ export function game_result(game)
 export function result_text(result)
 {
     return { '1-0': 'White won', '0-1': 'Black won', '1/2-1/2': 'a draw' }[result] ?? 'not finished';
-}
-
-// Castling rights whose king and rook are no longer at home are dropped: the engine takes a FEN
-// as it stands, and would castle with a rook that is not there.
-function castling_that_can_be(chess, rights)
-{
-    const is = (square, type, color) => chess.get(square)?.type === type && chess.get(square)?.color === color;
-    const kept = [...rights].filter(right =>
-        (right === 'K' && is('e1', 'k', 'w') && is('h1', 'r', 'w')) ||
-        (right === 'Q' && is('e1', 'k', 'w') && is('a1', 'r', 'w')) ||
-        (right === 'k' && is('e8', 'k', 'b') && is('h8', 'r', 'b')) ||
-        (right === 'q' && is('e8', 'k', 'b') && is('a8', 'r', 'b')));
-    return kept.length ? kept.join('') : '-';
-}
-
-// A FEN a person typed, checked: { fen } in the form chess.js writes it, or { error }.
-export function checked_fen(text)
-{
-    const words = String(text).trim().split(/\s+/).filter(Boolean);
-    if (words.length === 0)
-        return { error: 'Type or paste a FEN first.' };
-    // A FEN of the board, side and castling alone is common: the clocks default to 0 and 1.
-    const defaults = ['w', '-', '-', '0', '1'];
-    while (words.length < 6)
-        words.push(defaults[words.length - 1]);
-    const fen = words.join(' ');
-    const valid = validateFen(fen);
-    if (!valid.ok)
-        return { error: `This FEN cannot be loaded: ${valid.error.replace(/^Invalid FEN: /, '')}.` };
-    const chess = new Chess(fen);
-    const fields = chess.fen().split(' ');
-    fields[2] = castling_that_can_be(chess, fields[2]);
-    // The side that has just moved cannot still be in check.
-    const other = [...fields];
-    other[1] = fields[1] === 'w' ? 'b' : 'w';
-    other[3] = '-';
-    if (new Chess(other.join(' ')).inCheck())
-        return { error: 'This FEN cannot be loaded: the side that is not to move is in check.' };
-    return { fen: new Chess(fields.join(' ')).fen() };
-}
-
-// The date as PGN writes it.
-export function pgn_date(date = new Date())
-{
-    const two = n => String(n).padStart(2, '0');
-    return `${date.getFullYear()}.${two(date.getMonth() + 1)}.${two(date.getDate())}`;
-}
-
-// A move as a screen reader should say it: "knight to f3", "pawn takes d5", "castles kingside".
-export function spoken_san(san)
-{
-    const PIECES = { K: 'king', Q: 'queen', R: 'rook', B: 'bishop', N: 'knight' };
-    const end = san.endsWith('#') ? ', checkmate' : san.endsWith('+') ? ', check' : '';
-    const bare = san.replace(/[+#!?]+$/, '');
-    if (bare.startsWith('O-O'))
-        return (bare === 'O-O-O' ? 'castles queenside' : 'castles kingside') + end;
-    const [, piece, capture, square, promotion] = bare.match(/^([KQRBN]?)[a-h]?[1-8]?(x?)([a-h][1-8])(?:=([QRBN]))?$/) ?? [];
-    if (!square)
-        return san;
-    return `${PIECES[piece] ?? 'pawn'} ${capture ? 'takes' : 'to'} ${square}` + (promotion ? `, promotes to ${PIECES[promotion]}` : '') + end;
-}
-
-// A move as a person types it, as SAN ("Nf3", "exd5", "O-O", "e8=Q") or as coordinates
-// ("g1f3", "e7e8q"): its coordinate text in the position fen, or null when it is not a legal move there.
-export function typed_move(fen, text)
-{
-    const typed = String(text).trim().replace(/^0-0-0/, 'O-O-O').replace(/^0-0/, 'O-O');
-    const chess = new Chess(fen);
-    if (/^[a-h][1-8]-?[a-h][1-8][qrbn]?$/i.test(typed))
-        return play_uci(chess, typed.replace('-', '').toLowerCase())?.lan ?? null;
-    try {
-        return chess.move(typed, { strict: false }).lan;
-    } catch {
-        return null;
-    }
 }

@@ -1,7 +1,7 @@
 // The evaluation graph's own Korvane: it searches every position of the game the graph is for,
 // to a fixed depth, first to last, and reports each score. It starts when a graph is first wanted;
 // if it stops, the graph says so, and wanting the graph again starts a new one.
-import { graph_failed, graph_scored } from './actions.mjs';
+import { graph_failed, graph_scored } from './graph-ctrl.mjs';
 import { start_engine } from './engine.mjs';
 import { game_end, position_command, side_to_move } from './game.mjs';
 import { subscribe } from './store.mjs';
@@ -23,11 +23,13 @@ export function start_graph_runner()
 
     subscribe(state => {
         const graph = state.graph;
-        if (running && (graph?.key !== running.key || graph.status !== 'running')) {
+        // A review of the game searches every position already: the graph waits.
+        const reviewed = graph && state.review?.key === graph.key;
+        if (running && (graph?.key !== running.key || graph.status !== 'running' || reviewed)) {
             running.search.cancel();
             running = null;
         }
-        if (!graph || graph.status !== 'running' || running)
+        if (!graph || graph.status !== 'running' || running || reviewed)
             return;
         const { key } = graph;
         const ply = graph.scores.indexOf(null);

@@ -1,10 +1,11 @@
 // The evaluation graph of the game, in plain SVG: one point per position from White's view (up is
 // good for White), the area between the line and the middle filled, the position on the board
-// marked by a line; with its progress bar and a line of text. The points are drawn again only
-// when the scores change; a step moves the marker alone. No chart library: this is one path, one
+// marked by a line, and a review's judged moves marked; with its progress bar and a line of text.
+// The points are drawn again only when the scores change; a step moves the marker alone. No chart library: this is one path, one
 // marker and a click (controls.mjs), which a library would only wrap.
+import { game_key, move_label } from './game.mjs';
 import { GRAPH_DEPTH } from './graph-runner.mjs';
-import { move_label } from './game.mjs';
+import { judgement_at, judgement_of } from './review.mjs';
 import { subscribe } from './store.mjs';
 import { score_fraction, score_text } from './uci.mjs';
 
@@ -57,7 +58,51 @@ function draw_points(svg, scores, game)
     svg.replaceChildren(back, svg_element('line', { y1: 0, y2: HEIGHT, class: 'graph-current' }));
 }
 
-let shown = { graph: null, game: null };
+// What the graph draws: the review of the game when there is one, with its judged moves marked,
+// else the graph's own scores.
+function source_of(state)
+{
+    const { graph, game } = state;
+    const review = state.review?.key === game_key(game) ? state.review : null;
+    if (review) {
+        const known = review.positions.filter(Boolean).length;
+        return {
+            status: review.status, scores: review.positions.map(position => position?.score ?? null), known,
+            marks: game.moves.map((move, i) => judgement_at(game, review, i + 1)),
+            text: review.status === 'running' ? `Reviewing the game: ${known} of ${review.positions.length} positions…` :
+                  review.status === 'failed' ? `Korvane's review stopped (${review.error}).` :
+                  'Korvane\'s review: click a mark or a point to go to that move.',
+        };
+    }
+    if (!graph)
+        return null;
+    const scores = graph_points(graph);
+    const known = graph.scores.filter(score => score !== null).length;
+    return {
+        status: graph.status, scores, known, marks: [],
+        text: graph.status === 'failed' ? `Korvane's evaluation stopped (${graph.error}): press "Evaluation graph of the game" to try again.` :
+              graph.status === 'running' ? `Evaluating the game: ${known} of ${graph.scores.length} positions…` :
+              `Korvane's evaluation of each position (depth ${GRAPH_DEPTH}); click to go there.`,
+    };
+}
+
+function draw_marks(svg, scores, marks, game)
+{
+    const y = score => HEIGHT / 2 - score_fraction(score) * (HEIGHT / 2 - 4);
+    marks.forEach((judged, i) => {
+        const score = scores[i + 1];
+        if (!judged || !score)
+            return;
+        const judgement = judgement_of(judged.id);
+        const mark = svg_element('circle', { cx: x_of(i + 1, scores.length), cy: y(score), r: 5, class: `graph-mark judged-${judged.id}`, 'data-ply': i + 1 });
+        const title = svg_element('title', {});
+        title.textContent = `${move_label(game, i + 1)}${judgement.mark} ${judgement.name}`;
+        mark.append(title);
+        svg.firstElementChild.append(mark);
+    });
+}
+
+let shown = { source: null, graph: null, review: null, game: null };
 
 export function start_graph_view()
 {
@@ -65,26 +110,25 @@ export function start_graph_view()
     svg.setAttribute('viewBox', `0 0 ${WIDTH} ${HEIGHT}`);
     svg.setAttribute('preserveAspectRatio', 'none');
     subscribe(state => {
-        const { graph } = state;
-        document.body.dataset.graph = graph ? graph.status : 'none';
-        element('graph-box').hidden = !graph;
-        if (!graph)
-            return;
-        if (graph !== shown.graph || state.game !== shown.game) {
-            const done = graph.scores.filter(score => score !== null).length;
+        document.body.dataset.graph = state.graph ? state.graph.status : 'none';
+        if (state.graph !== shown.graph || state.review !== shown.review || state.game !== shown.game) {
+            const source = source_of(state);
+            element('graph-box').hidden = !source;
+            shown = { source, graph: state.graph, review: state.review, game: state.game };
+            if (!source)
+                return;
             const progress = element('graph-progress');
-            progress.hidden = graph.status !== 'running';
-            progress.max = graph.scores.length;
-            progress.value = done;
-            element('graph-status').textContent =
-                graph.status === 'failed' ? `Korvane's evaluation stopped (${graph.error}): press "Evaluation graph of the game" to try again.` :
-                graph.status === 'running' ? `Evaluating the game: ${done} of ${graph.scores.length} positions…` :
-                `Korvane's evaluation of each position (depth ${GRAPH_DEPTH}); click to go there.`;
-            draw_points(svg, graph_points(graph), state.game);
-            shown = { graph, game: state.game };
+            progress.hidden = source.status !== 'running';
+            progress.max = source.scores.length;
+            progress.value = source.known;
+            element('graph-status').textContent = source.text;
+            draw_points(svg, source.scores, state.game);
+            draw_marks(svg, source.scores, source.marks, state.game);
         }
+        if (!shown.source)
+            return;
         const line = svg.lastElementChild;
-        const x = state.view < graph.scores.length ? x_of(state.view, graph.scores.length) : -10;
+        const x = state.view < shown.source.scores.length ? x_of(state.view, shown.source.scores.length) : -10;
         line.setAttribute('x1', x);
         line.setAttribute('x2', x);
     });

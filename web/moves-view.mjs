@@ -1,7 +1,8 @@
 // The moves as a score sheet: one row per move number, White's move and Black's beside it. A move
 // played is appended, and a step only moves the highlight: the list is redrawn from the first
 // move that differs from what it shows, never as a whole.
-import { move_number } from './game.mjs';
+import { game_key, move_number } from './game.mjs';
+import { judgement_at, judgement_of } from './review.mjs';
 import { subscribe } from './store.mjs';
 
 const list = document.getElementById('moves');
@@ -78,8 +79,21 @@ function scroll_to_current()
         list.scrollTop = Math.max(0, current.offsetTop - list.clientHeight / 2);
 }
 
+// A review's judgements beside the moves: "Nf6??", in the judgement's colour.
+function mark_moves(game, review)
+{
+    buttons.forEach((button, i) => {
+        const judged = review ? judgement_at(game, review, i + 1) : null;
+        const judgement = judged ? judgement_of(judged.id) : null;
+        button.textContent = game.sans[i] + (judgement?.mark ?? '');
+        button.dataset.judged = judged?.id ?? '';
+        button.setAttribute('aria-label', `${move_number(game, i + 1)} ${game.sans[i]}${judgement ? `, ${judgement.name.toLowerCase()}` : ''}`);
+    });
+}
+
 export function start_moves_view()
 {
+    let marked = { game: null, review: null };
     subscribe(state => {
         if (state.game.moves !== shown.moves || state.game.start_fen !== shown.start) {
             draw_moves(state.game);
@@ -87,6 +101,11 @@ export function start_moves_view()
             for (const button of list.querySelectorAll('[aria-current]'))
                 button.removeAttribute('aria-current');
         }
+        const review = state.review?.key === game_key(state.game) ? state.review : null;
+        // Without a review, drawing the moves named them already.
+        if (marked.review !== review || (review && marked.game !== state.game))
+            mark_moves(state.game, review);
+        marked = { game: state.game, review };
         highlight(state.view);
     });
 }

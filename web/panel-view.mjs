@@ -14,7 +14,7 @@ const element = id => document.getElementById(id);
 function thinking_shown(state)
 {
     const { thinking, game, view } = state;
-    if (!thinking?.score || thinking.generation !== state.generation)
+    if (!thinking?.score || thinking.generation !== state.generation || state.learn)
         return null;
     if (state.mode === 'analyse')
         return thinking.fen === game.fens[view] ? thinking : null;
@@ -26,10 +26,18 @@ function thinking_shown(state)
 // end of the game, else the graph's score of the position.
 function bar_score(state, thinking)
 {
+    if (state.learn)
+        return null;  // the person looks for the move alone
     if (thinking && (thinking.fen === state.game.fens[state.view] || (state.mode === 'play' && state.view >= last_ply(state) - 1)))
         return thinking.score;
     return state.graph?.scores[state.view]?.pending ? null : state.graph?.scores[state.view] ?? null;
 }
+
+const LEARNING = {
+    asking: 'Your move: find a better one than the game\'s.', bad: 'Your move: find a better one than the game\'s.',
+    judging: 'Korvane looks at your move…', good: 'Press "Next" for the next move.', solution: 'Press "Next" for the next move.',
+    done: 'Learning from the mistakes is over.',
+};
 
 function status_text(state)
 {
@@ -39,6 +47,8 @@ function status_text(state)
         return state.engine_error;
     if (state.engine !== 'ready')
         return 'Starting Korvane…';
+    if (state.learn)
+        return LEARNING[state.learn.status];
     const end = game_end(game, view);
     if (state.mode === 'analyse')
         return end ? `${end.text} Step back to analyse an earlier position.` :

@@ -34,9 +34,9 @@ function line_tokens(moves, label_of, extra = [])
             tokens.push(`{${comment_text(annotation.before)}}`);
         const label = label_of(i);
         const black = label.endsWith('…');
-        if (!black || i === 0 || numbered || annotation?.before)
-            tokens.push(black ? label.replace('…', '...') : label);
-        tokens.push(san);
+        // The move with its number is one token, so that a line never ends between the two.
+        const numbered_move = !black || i === 0 || numbered || annotation?.before;
+        tokens.push(numbered_move ? `${black ? label.replace('…', '...') : label} ${san}` : san);
         const nags = (annotation?.nags ?? []).filter(nag => !(added?.nag && MOVE_NAGS.has(nag)));
         tokens.push(...(added?.nag ? [added.nag] : []), ...nags);
         const comment = comment_tokens(
@@ -65,12 +65,14 @@ function wrapped(tokens)
     const lines = [];
     let line = '';
     // A comment may break between its words, never inside a command.
-    const pieces = tokens.flatMap(token => token.startsWith('{') ? token.match(/\{?\[%[^\]]*\]\}?|\S+/g) : [token]);
+    const pieces = tokens.flatMap(token => (token.startsWith('{') ? token.match(/\{?\[%[^\]]*\]\}?|\S+/g) : [token]));
     for (const token of pieces) {
         const glue = line === '' || line.endsWith('(') || token === ')' ? '' : ' ';
         if (line && line.length + glue.length + token.length > WIDTH) {
-            lines.push(line);
-            line = token;
+            // A variation's "(" goes down with its first move.
+            const opening = line.endsWith('(') && line.length > 1 ? '(' : '';
+            lines.push(opening ? line.slice(0, -1).trimEnd() : line);
+            line = opening + token;
         } else {
             line += glue + token;
         }

@@ -4,7 +4,8 @@
 // with the page. chess.js then replays the moves, so that only a legal game reaches the page.
 import { Chess } from 'chess.js';
 
-import { START_FEN, checked_fen, make_game, move_number, play_uci } from './game.mjs';
+import { START_FEN, make_game, move_number, play_uci } from './game.mjs';
+import { checked_fen } from './texts.mjs';
 
 let parser = null;
 async function pgn_parser()
@@ -105,7 +106,8 @@ function annotation_of(move)
         .map(([name, value]) => [COMMANDS[name] ?? name, Array.isArray(value) ? value.join(',') : String(value)]);
     const annotation = {
         nags: move.nag ?? [], before: move.commentMove ?? '', comment: move.commentAfter ?? diag.comment ?? '', commands,
-        eval: diag.eval === undefined || diag.eval === null ? null : String(diag.eval),
+        // The parser reads "0.10" as the number 0.1: evaluations are written with two decimals.
+        eval: diag.eval === undefined || diag.eval === null ? null : typeof diag.eval === 'number' ? diag.eval.toFixed(2) : String(diag.eval),
         variations: (move.variations ?? []).map(line => line.map(node => ({ san: node.notation.notation, annotation: annotation_of(node) }))),
     };
     const empty = !annotation.nags.length && !annotation.before && !annotation.comment && !commands.length &&

@@ -12,6 +12,8 @@ import { start_offline } from './offline.mjs';
 import { start_opponent } from './opponent.mjs';
 import { start_panel_view } from './panel-view.mjs';
 import { start_record_view } from './record-view.mjs';
+import { start_review_runner } from './review-runner.mjs';
+import { start_review_view } from './review-view.mjs';
 import { read_stored, start_storage } from './storage.mjs';
 import { start_terms } from './terms-runner.mjs';
 import { start_terms_view } from './terms-view.mjs';
@@ -23,6 +25,7 @@ start_panel_view();
 start_graph_view();
 start_terms_view();
 start_record_view();
+start_review_view();
 start_controls();
 start_storage();
 document.body.dataset.drawn = '';
@@ -41,4 +44,5 @@ try {
 }
 globalThis.korvane_log = engine?.log ?? [];  // every line sent to Korvane, for the tests
 start_graph_runner();
+start_review_runner();
 start_offline();

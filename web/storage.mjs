@@ -2,11 +2,11 @@
 // colours and the orientation, and the graph's scores, in the browser's local storage under one
 // key, with a format version. Each entry is read on its own: one that cannot be read (a game that
 // no longer replays, a level no longer offered) is dropped alone, and the rest is kept.
-import { graph_key } from './actions.mjs';
-import { RESULTS, checked_fen, make_game } from './game.mjs';
-import { checked_annotation } from './pgn.mjs';
+import { RESULTS, game_key, make_game } from './game.mjs';
 import { LEVELS } from './levels.mjs';
+import { checked_annotation } from './pgn.mjs';
 import { subscribe } from './store.mjs';
+import { checked_fen } from './texts.mjs';
 
 const KEY = 'korvane-page';
 const VERSION = 2;
@@ -35,7 +35,7 @@ function game_of(saved)
     if (!game)
         return {};
     const view = Number.isInteger(saved.view) ? Math.max(0, Math.min(saved.view, game.moves.length)) : game.moves.length;
-    const graph = saved.graph && saved.graph.key === graph_key(game) && Array.isArray(saved.graph.scores) &&
+    const graph = saved.graph && saved.graph.key === game_key(game) && Array.isArray(saved.graph.scores) &&
                   saved.graph.scores.length === game.moves.length + 1 && saved.graph.scores.every(score_is_kept) ?
         { key: saved.graph.key, scores: saved.graph.scores } : null;
     return { game, view, graph: graph ? { ...graph, status: graph.scores.includes(null) ? 'running' : 'done', error: null } : null };

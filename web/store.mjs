@@ -4,6 +4,7 @@
 // never changed in place, so a subscriber tells what changed by comparing with what it saw last.
 import { START_FEN, game_end, game_result, make_game, side_to_move } from './game.mjs';
 import { DEFAULT_LEVEL } from './levels.mjs';
+import { REVIEW_DEPTH } from './review.mjs';
 
 export const state = {
     game: make_game(START_FEN),  // the record (game.mjs)
@@ -19,6 +20,9 @@ export const state = {
     engine_error: null,
     thinking: null,              // Korvane's latest search: { fen, depth, score, line }
     graph: null,                 // the evaluation graph: { key, scores, status, error }
+    review: null,                // the review of the game: { key, depth, status, positions, judged, from_pgn, error, why }
+    review_depth: REVIEW_DEPTH,  // the depth of the next review
+    learn: null,                 // "learn from your mistakes": { side, plies, at, status, try, solution, results }
     terms: null,                 // the evaluation by term: { fen, explained }
     message: null,               // what came of the latest load: { text, failed }
     choices: null,               // the games of a PGN file of several, to pick one: [{ text, tags }]
@@ -74,6 +78,8 @@ export function person_may_move(state_)
 {
     if (state_.engine !== 'ready')
         return null;
+    if (state_.learn)
+        return ['asking', 'bad'].includes(state_.learn.status) ? state_.learn.side : null;
     if (state_.mode === 'analyse')
         return game_end(state_.game, state_.view) ? null : 'any';
     const last = last_ply(state_);
@@ -82,15 +88,27 @@ export function person_may_move(state_)
     return state_.person;
 }
 
+// What the board shows: the position of the ply shown, or in "learn from your mistakes" the
+// person's try while it is judged and once it is good; and the move that led there.
+export function board_position(state_)
+{
+    const tried = state_.learn?.tried;
+    if (tried && ['judging', 'good'].includes(state_.learn.status))
+        return { fen: tried.fen, move: tried.uci };
+    return { fen: state_.game.fens[state_.view], move: state_.game.moves[state_.view - 1] ?? null };
+}
+
 // The page's state in one word, which the body shows as data-state: "loading", "person" (the
 // person's move), "engine" (Korvane thinks), "over", "review" (an earlier position shown while
-// playing) or "analysis".
+// playing), "analysis" or "learn" (the person looks for better moves than the game's).
 export function page_state(state_)
 {
     if (state_.engine === 'failed')
         return 'over';
     if (state_.engine !== 'ready')
         return 'loading';
+    if (state_.learn)
+        return 'learn';
     if (state_.mode === 'analyse')
         return 'analysis';
     const last = last_ply(state_);

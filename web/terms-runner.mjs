@@ -6,33 +6,42 @@ import { parse_terms } from './terms.mjs';
 
 // explain(fen) resolves to the parsed terms of the latest position asked for; an earlier request
 // still waiting when a later one comes resolves to null, and the worker drops it unexplained.
+// keep(fen) asks for a position that is never dropped.
 function start_explainer()
 {
     const worker = new Worker(new URL('./terms-worker.mjs', import.meta.url), { type: 'module' });
     const pending = new Map();
     let latest = 0;
+    let next = 0;
     worker.addEventListener('message', event => {
         const { id, lines, error } = event.data;
-        const done = pending.get(id);
+        const asked = pending.get(id);
         pending.delete(id);
-        done?.(id === latest && lines && !error ? parse_terms(lines) : null);
+        asked?.done((asked.kept || id === latest) && lines && !error ? parse_terms(lines) : null);
     });
-    return {
-        explain(fen)
-        {
-            const id = ++latest;
-            return new Promise(done => {
-                pending.set(id, done);
-                worker.postMessage({ id, fen });
-            });
-        },
-    };
+    const ask = (fen, kept) => new Promise(done => {
+        const id = ++next;
+        if (!kept)
+            latest = id;
+        pending.set(id, { done, kept });
+        worker.postMessage({ id, fen, kept });
+    });
+    return { explain: fen => ask(fen, false), keep: fen => ask(fen, true) };
+}
+
+let explainer = null;
+
+// The terms of any position, for the review's explanations.
+export function terms_of(fen)
+{
+    explainer ??= start_explainer();
+    return explainer.keep(fen);
 }
 
 // Asks for the terms of the position on the board whenever it changes.
 export function start_terms()
 {
-    const explainer = start_explainer();
+    explainer ??= start_explainer();
     let asked = null;
     subscribe(state => {
         const fen = state.game.fens[state.view];

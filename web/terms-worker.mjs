@@ -1,7 +1,7 @@
 // Explains Korvane's evaluation in a worker of the page: each message { id, fen } runs the
 // evaluation tool (engine/korvane-eval-web.mjs, the program that natively is
 // `korvane-eval --terms FEN`) on that position, and posts back { id, lines } with what it printed,
-// or { id, dropped } when a later request came first.
+// or { id, dropped } when a later request for the board came first.
 import create_eval from './engine/korvane-eval-web.mjs';
 
 const waiting = [];
@@ -34,10 +34,14 @@ function next()
     }).catch(error => answer(error?.name === 'ExitStatus' ? undefined : String(error)));
 }
 
-// Only the latest position waits: the page wants no other once the board has moved on.
+// Of the board's positions only the latest waits: the page wants no other once the board has
+// moved on. Positions asked for to be kept (the review's) all wait their turn.
 self.addEventListener('message', event => {
-    for (const dropped of waiting.splice(0))
-        self.postMessage({ id: dropped.id, dropped: true });
+    if (!event.data.kept) {
+        for (const dropped of waiting.filter(request => !request.kept))
+            self.postMessage({ id: dropped.id, dropped: true });
+        waiting.splice(0, waiting.length, ...waiting.filter(request => request.kept));
+    }
     waiting.push(event.data);
     next();
 });

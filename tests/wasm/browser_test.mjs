@@ -8,11 +8,13 @@
 //
 // The checks, in groups (tests/wasm/page/), run in this order: play (a person plays, the game
 // record, analysis and the graph, the evaluation's terms), faults (faults a player met, each as
-// the player met it), access (typed moves, screen readers, axe-core), service_worker (fresh
-// copies, the offline answer, a new version), devices (a phone, the bench page, and offline last,
-// as it stops the server). No console error may appear anywhere.
+// the player met it), access (typed moves, screen readers, axe-core), review (a game's review,
+// its explanations, learning from the mistakes, the annotated PGN, against tools/annotate.mjs on
+// the native engine beside NATIVE_EVAL), service_worker (fresh copies, the offline answer, a new
+// version), devices (a phone, the bench page, and offline last, as it stops the server). No
+// console error may appear anywhere.
 import { mkdirSync } from 'node:fs';
-import { join, resolve } from 'node:path';
+import { dirname, join, resolve } from 'node:path';
 
 import { open_browser, repo } from './chromium.mjs';
 import { access } from './page/access.mjs';
@@ -21,6 +23,7 @@ import { bench_page, offline, phone } from './page/devices.mjs';
 import { check, console_errors, failures, tally } from './page/driver.mjs';
 import { faults } from './page/faults.mjs';
 import { play_page, record } from './page/game_play.mjs';
+import { review } from './page/review.mjs';
 import { service_worker } from './page/service_worker.mjs';
 
 const args = process.argv.slice(2);
@@ -32,7 +35,8 @@ const native_eval = resolve(args[2] ?? join(repo, 'build', 'korvane-eval'));
 
 const { browser, url, close, stop_serving } = await open_browser(site, { defaultViewport: { width: 1200, height: 900 } },
                                                                   ['--window-size=1200,900']);
-const context = { browser, url, site, screenshots, native_eval, stop_serving };
+const native_engine = join(dirname(native_eval), 'korvane');
+const context = { browser, url, site, screenshots, native_eval, native_engine, stop_serving };
 
 const GROUPS = {
     async play()
@@ -45,6 +49,7 @@ const GROUPS = {
     },
     faults: () => faults(browser, url),
     access: () => access(browser, url),
+    review: () => review(context),
     service_worker: () => service_worker(browser, site),
     async devices()
     {

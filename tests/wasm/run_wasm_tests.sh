@@ -26,13 +26,14 @@ cmake --build build-wasm -j "$jobs"
 ctest --test-dir build-wasm --output-on-failure
 
 # The page, with the libraries its lockfile names, in headless Chromium; the evaluation's terms
-# it shows are checked against the native korvane-eval (built here when the Linux build is not).
+# it shows are checked against the native korvane-eval, and its reviews against tools/annotate.mjs
+# on the native engine (both built here when the Linux build is not).
 npm ci --prefix web --no-audit --no-fund
 node --test tests/web/
 cmake --build build-wasm --target site
-if [ ! -x build/korvane-eval ]; then
+if [ ! -x build/korvane-eval ] || [ ! -x build/korvane ]; then
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-    cmake --build build -j "$jobs" --target korvane-eval
+    cmake --build build -j "$jobs" --target korvane korvane-eval
 fi
 node tests/wasm/browser_test.mjs build-wasm/site build-wasm/screenshots build/korvane-eval
 node tests/wasm/lighthouse.mjs build-wasm/site build-wasm/lighthouse.json

@@ -4,10 +4,11 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 
-import { START_FEN, game_end, make_game, typed_move } from '../../web/game.mjs';
-import { pgn_games, read_game } from '../../web/pgn.mjs';
+import { START_FEN, game_end, make_game } from '../../web/game.mjs';
 import { write_pgn } from '../../web/pgn-out.mjs';
+import { pgn_games, read_game } from '../../web/pgn.mjs';
 import { read_stored } from '../../web/storage.mjs';
+import { typed_move } from '../../web/texts.mjs';
 
 async function moves_of(text)
 {

@@ -5,7 +5,7 @@ import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 
 import { repo } from '../chromium.mjs';
-import { START_MS, check, choose, fresh, level_of, load_text, open_page, pause, state_of, wait_for, wait_for_moves, wait_for_state } from './driver.mjs';
+import { START_MS, check, choose, fresh, level_of, load_text, make_move, open_page, pause, state_of, wait_for, wait_for_moves, wait_for_state } from './driver.mjs';
 
 const AXE = readFileSync(join(repo, 'web', 'node_modules', 'axe-core', 'axe.min.js'), 'utf8');
 const PHONE = { width: 390, height: 844, deviceScaleFactor: 2, isMobile: true, hasTouch: true };
@@ -73,7 +73,7 @@ async function axe_violations(page)
     });
 }
 
-async function no_violations(page, label)
+export async function no_violations(page, label)
 {
     await page.$eval('#record', details => { details.open = true; });
     const violations = await axe_violations(page);
@@ -86,6 +86,8 @@ async function audited(page, layout)
     await page.click('#mode-play');
     await page.click('#new-game');
     await wait_for_moves(page, 'person', 0, 15000);
+    await make_move(page, 'e2', 'e4', layout === 'phone' ? 'touch' : 'click');
+    await wait_for_moves(page, 'person', 2, 15000);  // a game under way: the move list has moves
     await no_violations(page, `${layout}, in play`);
     await page.click('#mode-analyse');
     await wait_for(page, () => document.body.dataset.thinkingFen === document.body.dataset.fen, null, 60000);

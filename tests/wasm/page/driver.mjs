@@ -218,6 +218,7 @@ export function long_game_pgn(plies)
 export async function centre_of(page, square)
 {
     return page.$eval(`#board rect[data-square="${square}"]`, rect => {
+        rect.scrollIntoView({ block: 'nearest' });
         const box = rect.getBoundingClientRect();
         return { x: box.x + box.width / 2, y: box.y + box.height / 2 };
     });
