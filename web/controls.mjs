@@ -114,7 +114,7 @@ export function start_controls()
             return;
         }
         const box = element('graph').getBoundingClientRect();
-        const count = state.graph?.scores.length ?? 0;
+        const count = state.game.moves.length + 1;  // the graph has a point for every position of the game
         if (box.width > 0 && count > 0)
             act.show_ply(Math.round(((event.clientX - box.left) / box.width) * Math.max(count - 1, 1)));
     });

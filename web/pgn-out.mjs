@@ -6,7 +6,7 @@
 import { ROSTER, START_FEN, game_result, move_number } from './game.mjs';
 
 const WIDTH = 80;
-// NAGs that judge a move ($1 good ... $6 dubious): a review's judgement takes their place.
+// NAGs that judge a move ($1 good ... $6 dubious): a review's judgements take their place.
 const MOVE_NAGS = new Set(['$1', '$2', '$3', '$4', '$5', '$6']);
 
 const tag_value = value => String(value).replace(/\\/g, '\\\\').replace(/"/g, '\\"').replace(/[\r\n]+/g, ' ');
@@ -24,12 +24,29 @@ function comment_tokens(annotation, evaluation)
 
 // The tokens of a line of moves from a position whose move number and side are given by label_of(i)
 // for its i-th move ("12." or "12…"); extra[i] is what a review adds to the i-th move.
+// A review's judgement as its comment says it, and the move it names as best.
+const JUDGED = /\([^(){}]*→[^(){}]*\) (?:Inaccuracy|Mistake|Blunder)\.(?: (\S+) was best\.)?/g;
+
+// What a PGN said beside a move, without what an earlier review of the game wrote there (its
+// judgement's NAG and comment, and its best line), which a new review writes again.
+function without_review(annotation)
+{
+    if (!annotation)
+        return null;
+    const named = [...annotation.comment.matchAll(JUDGED)].map(found => found[1]).filter(Boolean);
+    return {
+        ...annotation, nags: annotation.nags.filter(nag => !MOVE_NAGS.has(nag)), comment: annotation.comment.replace(JUDGED, '').trim(),
+        variations: annotation.variations.filter(line => !named.includes(line[0]?.san)),
+    };
+}
+
 function line_tokens(moves, label_of, extra = [])
 {
     const tokens = [];
     let numbered = false;  // the next Black move needs its number again (after a comment or a line)
-    moves.forEach(({ san, annotation }, i) => {
+    moves.forEach(({ san, annotation: given }, i) => {
         const added = extra[i] ?? null;
+        const annotation = added ? without_review(given) : given;
         if (annotation?.before)
             tokens.push(`{${comment_text(annotation.before)}}`);
         const label = label_of(i);
@@ -37,8 +54,7 @@ function line_tokens(moves, label_of, extra = [])
         // The move with its number is one token, so that a line never ends between the two.
         const numbered_move = !black || i === 0 || numbered || annotation?.before;
         tokens.push(numbered_move ? `${black ? label.replace('…', '...') : label} ${san}` : san);
-        const nags = (annotation?.nags ?? []).filter(nag => !(added?.nag && MOVE_NAGS.has(nag)));
-        tokens.push(...(added?.nag ? [added.nag] : []), ...nags);
+        tokens.push(...(added?.nag ? [added.nag] : []), ...(annotation?.nags ?? []));
         const comment = comment_tokens(
             added?.comment ? { ...annotation, comment: [annotation?.comment, added.comment].filter(Boolean).join(' ') } : annotation,
             added?.eval);

@@ -7,17 +7,19 @@ import { state, update } from './store.mjs';
 
 const COLOURS = { w: 'White', b: 'Black' };
 
-function review_of(key)
+let reviews = 0;  // each review's id: what an earlier review asked for never reaches a later one
+
+function review_of(id)
 {
-    return state.review?.key === key ? state.review : null;
+    return state.review?.id === id ? state.review : null;
 }
 
 export function start_review()
 {
     const { game } = state;
     update({
-        review: { key: game_key(game), depth: state.review_depth, status: 'running', positions: Array(game.moves.length + 1).fill(null),
-                  judged: null, from_pgn: false, error: null, why: {} },
+        review: { id: ++reviews, key: game_key(game), depth: state.review_depth, status: 'running',
+                  positions: Array(game.moves.length + 1).fill(null), judged: null, from_pgn: false, error: null, why: {} },
         learn: null,
     });
 }
@@ -28,9 +30,9 @@ export function set_review_depth(depth)
         update({ review_depth: depth });
 }
 
-export function review_position(key, ply, position)
+export function review_position(id, ply, position)
 {
-    const review = review_of(key);
+    const review = review_of(id);
     if (review) {
         const positions = [...review.positions];
         positions[ply] = position;
@@ -38,23 +40,23 @@ export function review_position(key, ply, position)
     }
 }
 
-export function review_finished(key)
+export function review_finished(id)
 {
-    const review = review_of(key);
+    const review = review_of(id);
     if (review)
         update({ review: { ...review, status: 'done' } });
 }
 
-export function review_failed(key, error)
+export function review_failed(id, error)
 {
-    const review = review_of(key);
+    const review = review_of(id);
     if (review)
         update({ review: { ...review, status: 'failed', error } });
 }
 
-export function review_explained(key, ply, why)
+export function review_explained(id, ply, why)
 {
-    const review = review_of(key);
+    const review = review_of(id);
     if (review)
         update({ review: { ...review, why: { ...review.why, [ply]: why } } });
 }
@@ -62,7 +64,7 @@ export function review_explained(key, ply, why)
 // A review read from a PGN (review.mjs), for the game loaded.
 export function review_loaded(game, restored)
 {
-    return restored ? { ...restored, key: game_key(game), status: 'done', error: null, why: {} } : null;
+    return restored ? { ...restored, id: ++reviews, key: game_key(game), status: 'done', error: null, why: {} } : null;
 }
 
 // ---- Learn from your mistakes ----

@@ -3,7 +3,7 @@
 // gets the rules' score without a search. The same commands in the same order give the same
 // review in a browser, under node and natively: a review is a function of the game, the depth and
 // the engine's Hash size alone. engine is a UCI client (uci.mjs).
-import { game_end, position_command, side_to_move } from './game.mjs';
+import { extend_game, game_end, position_command, side_to_move } from './game.mjs';
 import { line_of, white_score } from './uci.mjs';
 
 function end_score(game, ply)
@@ -36,6 +36,25 @@ function search_position(engine, game, ply, depth, running)
     });
 }
 
+// The last position with one legal move has no position after it to lend a score: the position
+// after its forced move is searched for it (and after that one's, while forced).
+async function forced_end_score(engine, game, forced, depth, running)
+{
+    let line = game;
+    for (let move = forced; move;) {
+        line = extend_game(line, move);
+        const ply = line.moves.length;
+        const end = end_score(line, ply);
+        if (end)
+            return end;
+        const found = await search_position(engine, line, ply, depth, running);
+        if (!found || found.score)
+            return found?.score ?? null;
+        move = found.best;
+    }
+    return null;
+}
+
 // Runs the review; on_position(ply, position) gets each position as it is known (a forced move's
 // position again once the position after it lends it its score). Returns { done, cancel() }:
 // done resolves to the positions, or to null once cancelled.
@@ -48,6 +67,10 @@ export function run_review(engine, game, depth, on_position = () => {})
         for (let ply = 0; ply <= game.moves.length; ++ply) {
             const end = end_score(game, ply);
             const position = end ? { score: end, best: null, pv: [] } : await search_position(engine, game, ply, depth, running);
+            if (running.cancelled)
+                return null;
+            if (ply === game.moves.length && position.forced)
+                position.score = await forced_end_score(engine, game, position.best, depth, running);
             if (running.cancelled)
                 return null;
             positions[ply] = position;

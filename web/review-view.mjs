@@ -3,7 +3,7 @@
 // the move to improve on, how the try went, and at the end how it all went.
 import { game_key, move_label, numbered_line, side_to_move } from './game.mjs';
 import { REVIEW_DEPTHS, best_line, judgement_at, judgement_of, review_summary } from './review.mjs';
-import { subscribe } from './store.mjs';
+import { page_state, subscribe } from './store.mjs';
 import { score_text } from './uci.mjs';
 import { pawns_text } from './why.mjs';
 
@@ -59,8 +59,8 @@ function draw_why(why, review)
     if (!why)
         note = review.from_pgn ? 'A PGN gives Korvane\'s best line, not its line after the move played: review the game to see why.' :
                                  'Korvane looks at why…';
-    else if (why.mate)
-        note = why.mate;
+    else if (why.sentence)
+        note = why.sentence;
     else if (why.short)
         note = 'Korvane\'s lines are too short here to compare where they lead (a hit in its table can cut a line short): no explanation by terms.';
     else {
@@ -137,7 +137,8 @@ export function start_review_view()
     subscribe(state => {
         const review = state.review?.key === game_key(state.game) ? state.review : null;
         element('review-depth').value = String(state.review_depth);
-        element('review').disabled = state.game.moves.length === 0 || review?.status === 'running';
+        // Not while Korvane is about to move: the review would be of a game that is changing.
+        element('review').disabled = state.game.moves.length === 0 || review?.status === 'running' || page_state(state) === 'engine';
         draw_learn(state);
         if (review === shown.review && state.view === shown.view && state.game === shown.game)
             return;

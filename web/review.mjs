@@ -8,7 +8,7 @@
 // { score (White's view: { cp }, { mate } or { result } where the game is over), best and pv
 // (coordinate text), forced (one legal move: no score of its own) }, or null while unknown. A
 // review read from a PGN also has judged[ply - 1] for each move, as the PGN's NAGs say.
-import { line_moves, line_sans, side_to_move } from './game.mjs';
+import { game_end, line_moves, line_sans, side_to_move } from './game.mjs';
 
 export const REVIEW_DEPTHS = [7, 8, 9, 10];
 export const REVIEW_DEPTH = 7;      // a 40-move game in about 20 s in a browser on this project's machine
@@ -245,7 +245,10 @@ export function review_from_annotations(game, depth = null)
     const positions = [{ score: game.preface?.eval ? eval_score(game.preface.eval) : { cp: START_CP } }];
     const judged = [];
     game.moves.forEach((move, i) => {
-        positions.push(evaluations[i] ? { score: evaluations[i] } : null);
+        // A position where the game is over has no evaluation in the PGN: the rules give its score.
+        const end = evaluations[i] ? null : game_end(game, i + 1);
+        const ended = end && (end.result === '1/2-1/2' ? { cp: 0 } : { result: end.result });
+        positions.push(evaluations[i] ? { score: evaluations[i] } : ended ? { score: ended } : null);
         const judgement = JUDGEMENTS.find(each => annotations[i]?.nags.includes(each.nag));
         judged.push(judgement ? { id: judgement.id, kind: 'pgn', loss: null } : null);
         const line = judgement ? best_line_of(game, i, annotations[i]) : null;

@@ -3,7 +3,7 @@
 // (terms.mjs), from the mover's side. The largest differences are named in plain words with their
 // size in pawns; the rest are summed as "Other terms", so that the figures add up to the difference
 // of the two static evaluations.
-import { line_end, line_sans, side_to_move } from './game.mjs';
+import { game_end, line_end, line_sans, side_to_move } from './game.mjs';
 import { judgement_at } from './review.mjs';
 import { TERMS } from './terms.mjs';
 
@@ -195,9 +195,9 @@ export function pawns_text(cp)
     return cp < 0 ? `−${text}` : cp > 0 ? `+${text}` : '0';
 }
 
-// Why the move to ply was judged as it was, or null for a move not judged: { mate } (a sentence)
-// for a judgement of mates; { short } where Korvane's lines are too short to compare (or not in
-// a PGN read back); else the explanation of explain_loss with the two lines in SAN and their last
+// Why the move to ply was judged as it was, or null for a move not judged: { sentence } for a
+// judgement of mates and for a move that ends the game; { short } where Korvane's lines are too
+// short to compare; else the explanation of explain_loss with the two lines in SAN and their last
 // positions. terms_of(fen) resolves to the evaluation tool's terms of a position.
 export async function explain_move(game, review, ply, terms_of)
 {
@@ -208,10 +208,14 @@ export async function explain_move(game, review, ply, terms_of)
     const before = review.positions[ply - 1];
     const after = review.positions[ply];
     if (judged.kind === 'mate-created' && after?.score?.mate !== undefined)
-        return { mate: `After it ${COLOURS[other(mover)]} mates by force in ${Math.abs(after.score.mate)}.` };
+        return { sentence: `After it ${COLOURS[other(mover)]} mates by force in ${Math.abs(after.score.mate)}.` };
     if (judged.kind === 'mate-lost' && before?.score?.mate !== undefined)
-        return { mate: `${COLOURS[mover]} had a forced mate in ${Math.abs(before.score.mate)} and lets it slip.` };
-    const played = after?.pv ?? [];
+        return { sentence: `${COLOURS[mover]} had a forced mate in ${Math.abs(before.score.mate)} and lets it slip.` };
+    const end = game_end(game, ply);
+    if (end)
+        return { sentence: `It ends the game. ${end.text}` };
+    // After a move that leaves one legal reply, Korvane's line is that reply and its line after it.
+    const played = after?.forced ? [after.best, ...(review.positions[ply + 1]?.pv ?? [])] : after?.pv ?? [];
     const best = before?.pv ?? [];
     if (!review.depth || !line_is_long_enough(played, review.depth) || !line_is_long_enough(best, review.depth))
         return { short: true };

@@ -92,3 +92,24 @@ test('a loss explained by the term that caused it', { skip: !existsSync(TOOL) &&
     for (const explained of [queen, storm, passer])
         assert.equal(explained.reasons.reduce((sum, reason) => sum + reason.cp, 0), explained.total);
 });
+
+test('a reviewed PGN comes back with its review, and is the same PGN when reviewed again', async () => {
+    const { pgn_games, read_game } = await import('../../web/pgn.mjs');
+    const { write_pgn } = await import('../../web/pgn-out.mjs');
+    const { review_annotations, review_from_annotations } = await import('../../web/review.mjs');
+    // A game that ends in mate: its last position has no evaluation of its own.
+    const game = make_game(START_FEN, ['f2f3', 'e7e5', 'g2g4', 'd8h4']);
+    const review = {
+        depth: 7,
+        positions: [{ score: { cp: 20 }, best: 'e2e4', pv: ['e2e4'] }, { score: { cp: -60 }, best: 'e7e5', pv: ['e7e5'] },
+                    { score: { cp: -90 }, best: 'b1c3', pv: ['b1c3'] }, { score: { mate: -1 }, best: 'd8h4', pv: ['d8h4'] },
+                    { score: { result: '0-1' } }],
+    };
+    const once = write_pgn(game, review_annotations(game, review));
+    const read = (await read_game(pgn_games(once).games[0])).game;
+    const restored = review_from_annotations(read, 7);
+    assert.deepEqual(restored.positions.map(position => position?.score), review.positions.map(position => position.score));
+    assert.deepEqual(restored.judged.map(judged => judged?.id ?? null), [null, null, 'blunder', null]);
+    assert.ok(review_summary(read, restored));
+    assert.equal(write_pgn(read, review_annotations(read, review)), once);
+});
