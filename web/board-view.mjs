@@ -12,9 +12,9 @@ import { EXTENSION_POINT, Extension } from 'cm-chessboard/src/model/Extension.js
 import { PromotionDialog } from 'cm-chessboard/src/extensions/promotion-dialog/PromotionDialog.js';
 
 import { board_input } from './board-input.mjs';
-import { game_key, in_check, king_square } from './game.mjs';
+import { in_check, king_square } from './game.mjs';
 import { judgement_at } from './review.mjs';
-import { board_position, page_state, person_may_move, state, subscribe } from './store.mjs';
+import { board_position, game_review, page_state, person_may_move, state, subscribe } from './store.mjs';
 
 const SLIDE_MS = 180;
 const BOARD_NAME = 'Chess board. Arrow keys choose a square, Enter takes a piece and then its square; or type a move in the field below.';
@@ -86,11 +86,12 @@ async function show_position(fen)
 function marks_of(state_)
 {
     const { fen, move } = board_position(state_);
-    const { review, learn, game, view } = state_;
+    const { learn, game, view } = state_;
+    const review = game_review(state_);
     let arrow = null;
     if (learn?.status === 'solution')
         arrow = learn.solution.uci;
-    else if (!learn && review?.key === game_key(game) && view > 0 && judgement_at(game, review, view))
+    else if (!learn && review && view > 0 && judgement_at(game, review, view))
         arrow = review.positions[view - 1]?.best ?? null;
     return { fen, move, arrow, key: `${fen}|${move}|${arrow}` };
 }

@@ -3,10 +3,10 @@
 // marked by a line, and a review's judged moves marked; with its progress bar and a line of text.
 // The points are drawn again only when the scores change; a step moves the marker alone. No chart library: this is one path, one
 // marker and a click (controls.mjs), which a library would only wrap.
-import { game_key, move_label } from './game.mjs';
+import { move_label } from './game.mjs';
 import { GRAPH_DEPTH } from './graph-runner.mjs';
 import { judgement_at, judgement_of } from './review.mjs';
-import { subscribe } from './store.mjs';
+import { game_review, subscribe } from './store.mjs';
 import { score_fraction, score_text } from './uci.mjs';
 
 const WIDTH = 600;
@@ -63,7 +63,7 @@ function draw_points(svg, scores, game)
 function source_of(state)
 {
     const { graph, game } = state;
-    const review = state.review?.key === game_key(game) ? state.review : null;
+    const review = game_review(state);
     if (review) {
         const known = review.positions.filter(Boolean).length;
         return {

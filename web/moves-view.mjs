@@ -1,9 +1,9 @@
 // The moves as a score sheet: one row per move number, White's move and Black's beside it. A move
 // played is appended, and a step only moves the highlight: the list is redrawn from the first
 // move that differs from what it shows, never as a whole.
-import { game_key, move_number } from './game.mjs';
+import { move_number } from './game.mjs';
 import { judgement_at, judgement_of } from './review.mjs';
-import { subscribe } from './store.mjs';
+import { game_review, subscribe } from './store.mjs';
 
 const list = document.getElementById('moves');
 let shown = { start: null, moves: [] };  // the game the list shows
@@ -101,7 +101,7 @@ export function start_moves_view()
             for (const button of list.querySelectorAll('[aria-current]'))
                 button.removeAttribute('aria-current');
         }
-        const review = state.review?.key === game_key(state.game) ? state.review : null;
+        const review = game_review(state);
         // Without a review, drawing the moves named them already.
         if (marked.review !== review || (review && marked.game !== state.game))
             mark_moves(state.game, review);

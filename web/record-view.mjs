@@ -1,20 +1,21 @@
 // The game record: the game's PGN (written only while the record is open, and once per change of
 // the game), the FEN of the position shown, what came of the latest load, the games of a PGN file
 // of several to pick from, and what came of a typed move.
-import { game_key } from './game.mjs';
 import { write_pgn } from './pgn-out.mjs';
 import { game_title } from './pgn.mjs';
 import { review_annotations, review_tags } from './review.mjs';
-import { state, subscribe } from './store.mjs';
+import { game_review, state, subscribe } from './store.mjs';
 
 const element = id => document.getElementById(id);
 let shown = { game: null, review: null, choices: null, message: null, move_message: null };
 
 // The game's PGN, with what its review adds once the review is done (a review read from the PGN
 // is in its annotations already).
-function pgn_of({ game, review })
+function pgn_of(state_)
 {
-    if (review?.status !== 'done' || review.key !== game_key(game) || review.from_pgn)
+    const { game } = state_;
+    const review = game_review(state_);
+    if (review?.status !== 'done' || review.from_pgn)
         return write_pgn(game);
     return write_pgn({ ...game, tags: { ...game.tags, ...review_tags(review) } }, review_annotations(game, review));
 }

@@ -1,9 +1,9 @@
 // The review of the game: its progress, each side's figures, the verdict on the judged move shown
 // with Korvane's best line and why, in the evaluation's terms; and "learn from your mistakes":
 // the move to improve on, how the try went, and at the end how it all went.
-import { game_key, move_label, numbered_line, side_to_move } from './game.mjs';
+import { move_label, numbered_line, side_to_move } from './game.mjs';
 import { REVIEW_DEPTHS, best_line, judgement_at, judgement_of, review_summary } from './review.mjs';
-import { page_state, subscribe } from './store.mjs';
+import { game_review, page_state, subscribe } from './store.mjs';
 import { score_text } from './uci.mjs';
 import { pawns_text } from './why.mjs';
 
@@ -135,7 +135,7 @@ export function start_review_view()
     fill_depths();
     let shown = { review: null, game: null, view: null };
     subscribe(state => {
-        const review = state.review?.key === game_key(state.game) ? state.review : null;
+        const review = game_review(state);
         element('review-depth').value = String(state.review_depth);
         // Not while Korvane is about to move: the review would be of a game that is changing.
         element('review').disabled = state.game.moves.length === 0 || review?.status === 'running' || page_state(state) === 'engine';

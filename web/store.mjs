@@ -2,7 +2,7 @@
 // state; once an action is over, every subscriber (the views, the runners of the engines, the
 // storage) is called once with the state and draws or does what it shows. Fields are replaced,
 // never changed in place, so a subscriber tells what changed by comparing with what it saw last.
-import { START_FEN, game_end, game_result, make_game, side_to_move } from './game.mjs';
+import { START_FEN, game_end, game_key, game_result, make_game, side_to_move } from './game.mjs';
 import { DEFAULT_LEVEL } from './levels.mjs';
 import { REVIEW_DEPTH } from './review.mjs';
 
@@ -96,6 +96,13 @@ export function board_position(state_)
     if (tried && ['judging', 'good'].includes(state_.learn.status))
         return { fen: tried.fen, move: tried.uci };
     return { fen: state_.game.fens[state_.view], move: state_.game.moves[state_.view - 1] ?? null };
+}
+
+// The review of the game shown, or null (actions drop a review when the game's moves change; a
+// view asks here, never checks it again).
+export function game_review(state_)
+{
+    return state_.review?.key === game_key(state_.game) ? state_.review : null;
 }
 
 // The page's state in one word, which the body shows as data-state: "loading", "person" (the
